@@ -1,0 +1,70 @@
+#pragma once
+
+// A bump allocator that owns every node, string and container of one value tree.
+//
+// Budget: a parsed document makes one allocation per block, never one per value; a block is
+// freed only when the last Value handle into the arena goes away. Everything placed in an arena
+// is trivially destructible, so the arena frees its blocks without running destructors.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <vector>
+
+namespace torvane {
+
+class Arena {
+  public:
+    explicit Arena(std::size_t firstBlockBytes = 256);
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
+
+    [[nodiscard]] void* allocate(std::size_t bytes, std::size_t alignment) {
+        auto address = reinterpret_cast<std::uintptr_t>(m_cursor);
+        auto aligned = (address + alignment - 1) & ~(std::uintptr_t(alignment) - 1);
+        if (aligned + bytes <= reinterpret_cast<std::uintptr_t>(m_limit)) [[likely]] {
+            m_cursor = reinterpret_cast<std::byte*>(aligned + bytes);
+            return reinterpret_cast<void*>(aligned);
+        }
+        return allocateSlow(bytes, alignment);
+    }
+
+    // Uninitialised room for `count` objects of a trivially destructible type.
+    template <typename T>
+    [[nodiscard]] T* allocateArray(std::size_t count) {
+        static_assert(std::is_trivially_destructible_v<T>);
+        if (count == 0)
+            return nullptr;
+        return static_cast<T*>(allocate(sizeof(T) * count, alignof(T)));
+    }
+
+    template <typename T>
+    [[nodiscard]] T* copyArray(const T* source, std::size_t count) {
+        static_assert(std::is_trivially_copyable_v<T>);
+        T* target = allocateArray<T>(count);
+        if (count != 0)
+            std::memcpy(static_cast<void*>(target), source, sizeof(T) * count);
+        return target;
+    }
+
+    // Values built from parts of other trees point into those trees' arenas; this keeps them alive.
+    void keepAlive(std::shared_ptr<const Arena> other);
+
+    // Bytes handed out so far, for the benchmarks' memory figures.
+    [[nodiscard]] std::size_t bytesReserved() const { return m_reserved; }
+
+  private:
+    void* allocateSlow(std::size_t bytes, std::size_t alignment);
+
+    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    std::vector<std::shared_ptr<const Arena>> m_kept;
+    std::byte* m_cursor{nullptr};
+    std::byte* m_limit{nullptr};
+    std::size_t m_nextBlockBytes{256};
+    std::size_t m_reserved{0};
+};
+
+} // namespace torvane

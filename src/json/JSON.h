@@ -1,0 +1,3 @@
+#pragma once
+
+// Torvane's JSON library: include this one header.
