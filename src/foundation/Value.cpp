@@ -37,7 +37,7 @@ double Node::asDouble() const {
 }
 
 Value Value::null() {
-    static const Node shared;
+    static const Node shared{};
     return {nullptr, &shared};
 }
 
