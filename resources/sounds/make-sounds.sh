@@ -50,8 +50,11 @@ synth lift-tone.wav synth 0.50 sine 420-840 vol 0.25 fade h 0.12 0.50 0.30
 mix lift.wav lift-air.wav lift-tone.wav
 encode lift.wav tray_up
 
-# Click: a short bright pluck with a few milliseconds of high noise as its attack.
-synth click-body.wav synth 0.10 pluck 1568 fade p 0 0.10 0.085
-synth click-tick.wav synth 0.004 whitenoise highpass 3000 fade q 0 0.004 0.003 pad 0 0.096
-mix click.wav click-body.wav click-tick.wav
+# Click: a few milliseconds of high noise as the attack, over two short bright tones that die
+# within tens of milliseconds, like a small plastic key; the rest of the 0.1 s is its decay.
+synth click-tick.wav synth 0.004 whitenoise highpass 2500 fade q 0 0.004 0.003 pad 0 0.096
+synth click-low.wav synth 0.045 sine 2093 fade q 0.0005 0.045 0.044 pad 0 0.055
+synth click-high.wav synth 0.020 sine 3136 vol 0.6 fade q 0.0005 0.020 0.0195 pad 0 0.080
+mix click-raw.wav click-tick.wav click-low.wav click-high.wav
+"$sox" -R -D -V1 "$work/click-raw.wav" "$work/click.wav" lowpass 9000
 encode click.wav shrink_cubes_2

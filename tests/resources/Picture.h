@@ -30,11 +30,15 @@ class Picture {
     explicit Picture(const std::string& path) {
         std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> loaded(IMG_Load(path.c_str()),
                                                                         &SDL_FreeSurface);
-        if (loaded)
-            surface_.reset(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGBA32, 0));
+        if (!loaded)
+            return;
+        hasAlphaChannel_ = loaded->format->Amask != 0;
+        surface_.reset(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGBA32, 0));
     }
 
     [[nodiscard]] bool loaded() const { return surface_ != nullptr; }
+    // Whether the file carries alpha at all; SDL blends only pictures that do.
+    [[nodiscard]] bool hasAlphaChannel() const { return hasAlphaChannel_; }
     [[nodiscard]] int width() const { return surface_ ? surface_->w : 0; }
     [[nodiscard]] int height() const { return surface_ ? surface_->h : 0; }
 
@@ -53,6 +57,7 @@ class Picture {
 
   private:
     std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> surface_{nullptr, &SDL_FreeSurface};
+    bool hasAlphaChannel_{false};
 };
 
 } // namespace torvane::tests

@@ -49,19 +49,18 @@ TEST(Pictures, EveryPictureIsBuiltAtOneTwoAndThreeTimesItsSizeInPoints) {
     }
 }
 
-// Lenses fill the screen and are drawn without blending: a single see-through pixel would show
+// Lenses fill the screen and the tray covers its frame: they are drawn without blending, which
+// SDL does by itself for pictures without an alpha channel. A see-through pixel would show
 // whatever was drawn before.
-TEST(Pictures, LensesAreOpaqueEverywhereAtEveryScale) {
-    for (const auto& lens : lenses) {
+TEST(Pictures, LensesAndTheTrayCarryNoAlphaChannel) {
+    auto opaque = lenses;
+    opaque.push_back("control_tray_free");
+    for (const auto& name : opaque) {
         for (int scale = 1; scale <= 3; ++scale) {
-            auto fileName = variantName(lens, scale);
+            auto fileName = variantName(name, scale);
             Picture loaded(builtResource(fileName));
             ASSERT_TRUE(loaded.loaded()) << fileName;
-            int seeThrough = 0;
-            for (int y = 0; y < loaded.height(); ++y)
-                for (int x = 0; x < loaded.width(); ++x)
-                    seeThrough += loaded.pixel(x, y).a != 255;
-            EXPECT_EQ(seeThrough, 0) << fileName;
+            EXPECT_FALSE(loaded.hasAlphaChannel()) << fileName;
         }
     }
 }
@@ -76,18 +75,24 @@ TEST(Pictures, LensesAreBrightInTheMiddle) {
     }
 }
 
-TEST(Pictures, TheTrayIsOpaqueAndTheBodyStandsOnATransparentBackground) {
+TEST(Pictures, TheBodyAndTheIndicatorsStandOnATransparentBackground) {
     for (int scale = 1; scale <= 3; ++scale) {
-        Picture tray(builtResource(variantName("control_tray_free", scale)));
-        ASSERT_TRUE(tray.loaded());
-        for (auto [x, y] : {std::pair{0.0, 0.0}, {319.5, 0.0}, {0.0, 189.5}, {319.5, 189.5}, {160.0, 95.0}})
-            EXPECT_EQ(tray.at(x, y, scale).a, 255) << scale << "x at " << x << "," << y;
-
         Picture body(builtResource(variantName("base", scale)));
         ASSERT_TRUE(body.loaded());
         for (auto [x, y] : {std::pair{0.0, 0.0}, {213.5, 0.0}, {0.0, 320.5}, {213.5, 320.5}})
             EXPECT_EQ(body.at(x, y, scale).a, 0) << scale << "x corner " << x << "," << y;
         EXPECT_EQ(body.at(107, 107, scale).a, 255) << "the head's middle";
         EXPECT_EQ(body.at(107, 250, scale).a, 255) << "the barrel";
+
+        // The sound-off face fills the top 26 of its 28 rows, the size of the well it covers.
+        Picture soundOff(builtResource(variantName("sound_off", scale)));
+        ASSERT_TRUE(soundOff.loaded());
+        EXPECT_EQ(soundOff.at(15, 13, scale).a, 255);
+        EXPECT_EQ(soundOff.at(15, 27, scale).a, 0);
+
+        Picture trayUp(builtResource(variantName("tray_up_button", scale)));
+        ASSERT_TRUE(trayUp.loaded());
+        EXPECT_EQ(trayUp.at(13, 13, scale).a, 255);
+        EXPECT_EQ(trayUp.at(0, 0, scale).a, 0) << "rounded corner";
     }
 }
