@@ -8,7 +8,7 @@ namespace torvane::platform {
 namespace {
 
 struct ErrorHolder {
-    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_error error{}; // SD_BUS_ERROR_NULL, without its C compound literal
     ~ErrorHolder() { sd_bus_error_free(&error); }
     [[nodiscard]] std::string describe(int result) const {
         if (error.message)
