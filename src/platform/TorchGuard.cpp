@@ -3,6 +3,7 @@
 #include "platform/ConsoleLog.h"
 #include "platform/LogindSession.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -93,10 +94,13 @@ void copyName(const TorchLed& led) {
     sigemptyset(&none);
     pthread_sigmask(SIG_SETMASK, &none, nullptr);
     // Holding none of the application's files, sockets and pipes keeps its peers from waiting on us.
-    for (int other = 3; other < 1024; ++other) {
-        if (other != pipeEnd && other != fd)
-            ::close(other);
-    }
+    int low = fd < 0 ? pipeEnd : std::min(pipeEnd, fd);
+    int high = std::max(pipeEnd, fd);
+    if (low > 3)
+        ::close_range(3, unsigned(low) - 1, 0);
+    if (high > low + 1)
+        ::close_range(unsigned(low) + 1, unsigned(high) - 1, 0);
+    ::close_range(unsigned(high) + 1, ~0u, 0);
     char byte;
     while (true) {
         ssize_t got = ::read(pipeEnd, &byte, 1);
