@@ -1,6 +1,6 @@
 #pragma once
 
-// The camera's LED as the capture device that Part of the screen lights as a torch (the role of
+// The camera's LED as the capture device that the screen lights as a torch (the role of
 // AVCaptureDevice). On Linux it is the torch LED of the kernel's LED class (LedClass.h tells which
 // LED is chosen). No LED at all is a state: there is no default device.
 //

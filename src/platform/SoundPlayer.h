@@ -9,8 +9,9 @@
 //     ...
 //     if (player) player->play();
 //
-// A missing or unreadable file gives no player. Without an audio device every player is silent:
-// it exists, traces its `sound.play`, and plays nothing.
+// A missing or undecodable file gives no player. Without an audio device every player is silent:
+// it exists (nothing can be decoded then, so only a missing file gives none), traces its
+// `sound.play`, and plays nothing.
 
 #include "platform/AudioOutput.h"
 

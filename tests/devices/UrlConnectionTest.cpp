@@ -88,12 +88,3 @@ TEST(UrlConnection, NoServerEndsWithAnError) {
     EXPECT_FALSE(response.completed);
     EXPECT_FALSE(response.error.empty());
 }
-
-TEST(UrlConnection, RefusedUrlMakesNoConnection) {
-    bool started = true;
-    auto ended = start(requestFor("gopher://127.0.0.1/"), started);
-    // Either refused at once, or ended with an error: never a request in another protocol.
-    if (started) {
-        EXPECT_FALSE(ended.get().completed);
-    }
-}
