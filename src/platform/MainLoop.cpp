@@ -277,7 +277,7 @@ int MainLoop::run() {
         return 1;
     while (!m_quit) {
         std::uint64_t start = SDL_GetTicks64();
-        bool busy = animator().isAnimating(now()) || hasPosts();
+        bool busy = animator().isAnimating(now()) || hasPosts() || needsDisplay();
         handleEvents(!busy);
         if (m_quit)
             break;

@@ -5,15 +5,19 @@
 namespace torvane::platform {
 
 namespace {
-std::atomic<bool> needsDisplay{true};
+std::atomic<bool> needsDisplayFlag{true};
 }
 
 void setNeedsDisplay() {
-    needsDisplay = true;
+    needsDisplayFlag = true;
+}
+
+bool needsDisplay() {
+    return needsDisplayFlag;
 }
 
 bool takeNeedsDisplay() {
-    return needsDisplay.exchange(false);
+    return needsDisplayFlag.exchange(false);
 }
 
 } // namespace torvane::platform

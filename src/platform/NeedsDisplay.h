@@ -7,6 +7,7 @@
 namespace torvane::platform {
 
 void setNeedsDisplay();
+[[nodiscard]] bool needsDisplay();
 // Reads and lowers the flag.
 [[nodiscard]] bool takeNeedsDisplay();
 

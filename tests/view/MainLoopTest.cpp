@@ -145,3 +145,25 @@ TEST(HeadlessShot, IsWrittenAtTheWindowsPixelSize) {
     SDL_FreeSurface(picture);
     EXPECT_NE(loop.runScript({shot("/nonexistent-folder/x.png")}), 0);
 }
+
+TEST(WindowLoop, PostedWorkWakesTheSleepingLoop) {
+    // SDL's dummy video driver: a window without a display, as in CI.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    animator().reset();
+    MainLoop loop(MainLoopOptions{false, false, {320, 480}, 2});
+    ASSERT_TRUE(loop.open());
+    EXPECT_FLOAT_EQ(loop.screenSize().width, 320);
+    EXPECT_GT(loop.scale(), 0);
+    loop.setContent(std::make_shared<ImageView>("view", Rect{0, 0, 320, 480}), {});
+    bool ran = false;
+    // Nothing animates and no timer is due: the loop sleeps until the other thread's post.
+    std::thread other([&] {
+        loop.post([&] {
+            ran = true;
+            loop.quit();
+        });
+    });
+    EXPECT_EQ(loop.run(), 0);
+    other.join();
+    EXPECT_TRUE(ran);
+}
