@@ -1,7 +1,7 @@
 // Plays a small opening sequence headless with made-up pictures, writes shots of it and reports
 // the CPU time per frame: a quick look at the views, animations, alerts and drawing at work.
 //
-//   torvane-view-demo [--out DIR] [--scale N] [--height POINTS]
+//   torvane-view-demo [--out DIR] [--scale N] [--height POINTS] [--alert yes|no]
 
 #include "platform/Animator.h"
 #include "platform/Clock.h"
@@ -68,12 +68,15 @@ double cpuSeconds() {
 int main(int argc, char** argv) {
     std::filesystem::path out = ".";
     float scale = 2, height = 568;
+    bool withAlert = true;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string option = argv[i];
         if (option == "--out")
             out = argv[i + 1];
         else if (option == "--scale")
             scale = std::strtof(argv[i + 1], nullptr);
+        else if (option == "--alert")
+            withAlert = std::string(argv[i + 1]) != "no";
         else if (option == "--height")
             height = std::strtof(argv[i + 1], nullptr);
     }
@@ -130,13 +133,14 @@ int main(int argc, char** argv) {
     board = rotate(board, 1.5707964f, 1, 0, 0);
     tray->setLayerTransform(board);
     animator().commitAnimations();
-    loop.alerts().show(
-        {"Use Your FlashLight Slider!",
-         "Upgrade to the PRO version of Torvane and use your slider to dim or make your Flashlight "
-         "even brighter!",
-         "Upgrade",
-         {"Not Now"},
-         {}});
+    if (withAlert)
+        loop.alerts().show(
+            {"Use Your FlashLight Slider!",
+             "Upgrade to the PRO version of Torvane and use your slider to dim or make your Flashlight "
+             "even brighter!",
+             "Upgrade",
+             {"Not Now"},
+             {}});
 
     // Frame by frame, so that each frame's CPU time can be taken.
     std::vector<double> frameTimes;
@@ -151,7 +155,7 @@ int main(int argc, char** argv) {
         if (loop.framesDrawn() != drawn)
             frameTimes.push_back(cpuSeconds() - start);
         if (nextShot < std::size(shotTimes) && now() + 1e-6 >= shotTimes[nextShot]) {
-            if (nextShot == 3)
+            if (nextShot == 3 && withAlert)
                 loop.alerts().pressButton(1), loop.frame();
             auto file = out / ("demo-" + std::to_string(int(shotTimes[nextShot] * 100)) + ".png");
             loop.writeShot(file.string());
