@@ -155,8 +155,10 @@ int main(int argc, char** argv) {
         if (loop.framesDrawn() != drawn)
             frameTimes.push_back(cpuSeconds() - start);
         if (nextShot < std::size(shotTimes) && now() + 1e-6 >= shotTimes[nextShot]) {
-            if (nextShot == 3 && withAlert)
-                loop.alerts().pressButton(1), loop.frame();
+            if (nextShot == 3 && withAlert) {
+                loop.alerts().pressButton(1);
+                loop.frame();
+            }
             auto file = out / ("demo-" + std::to_string(int(shotTimes[nextShot] * 100)) + ".png");
             loop.writeShot(file.string());
             std::printf("%s\n", file.c_str());
