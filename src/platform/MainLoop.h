@@ -55,6 +55,8 @@ class MainLoop {
     [[nodiscard]] Size screenSize() const { return m_screen; }
     [[nodiscard]] float scale() const { return m_scale; }
     [[nodiscard]] Size pixelSize() const;
+    // The window, or null headless.
+    [[nodiscard]] SDL_Window* window() const { return m_window; }
 
     // What the loop shows and where touches go (the controller's view and touchesBegan:).
     void setContent(std::shared_ptr<ImageView> root, std::function<void(Point)> touchesBegan);

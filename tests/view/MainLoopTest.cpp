@@ -167,3 +167,39 @@ TEST(WindowLoop, PostedWorkWakesTheSleepingLoop) {
     other.join();
     EXPECT_TRUE(ran);
 }
+
+TEST(WindowLoop, EachSetOfTouchesThatBeginsIsOneCallInPoints) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    animator().reset();
+    MainLoop loop(MainLoopOptions{false, false, {320, 480}, 2});
+    ASSERT_TRUE(loop.open());
+    std::vector<Point> touches;
+    loop.setContent(std::make_shared<ImageView>("view", Rect{0, 0, 320, 480}),
+                    [&](Point p) { touches.push_back(p); });
+    int width = 0, height = 0;
+    SDL_GetWindowSize(loop.window(), &width, &height);
+    ASSERT_GT(width, 0);
+
+    auto press = [](Uint32 which, int x, int y) {
+        SDL_Event event{};
+        event.type = SDL_MOUSEBUTTONDOWN;
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.which = which;
+        event.button.x = x;
+        event.button.y = y;
+        SDL_PushEvent(&event);
+    };
+    // A mouse press that SDL made from a touch is not a second touch.
+    press(SDL_TOUCH_MOUSEID, 1, 1);
+    press(0, width / 4, height / 2);
+    SDL_Event finger{};
+    finger.type = SDL_FINGERDOWN;
+    finger.tfinger.x = 0.9f;
+    finger.tfinger.y = 0.9f;
+    SDL_PushEvent(&finger);
+    loop.post([&] { loop.quit(); });
+    EXPECT_EQ(loop.run(), 0);
+    ASSERT_EQ(touches.size(), 1u);
+    EXPECT_NEAR(touches[0].x, 80, 1);
+    EXPECT_NEAR(touches[0].y, 240, 1);
+}
