@@ -1,7 +1,7 @@
 #include "platform/Image.h"
 
 #include "platform/ConsoleLog.h"
-#include "platform/ImageFileLookup.h"
+#include "platform/ResourceBundle.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -79,10 +79,8 @@ std::shared_ptr<Image> imageNamed(const std::string& fileName) {
     if (auto found = cache.find(fileName); found != cache.end())
         return found->second;
     std::shared_ptr<Image> image;
-    if (auto file = findImageFile(fileName, imageScale))
+    if (auto file = imagePath(fileName, imageScale)) // a missing picture is logged there
         image = loadImageFile(file->path, fileName, file->scale);
-    else
-        consoleLog("image: no picture named " + fileName);
     cache.emplace(fileName, image);
     return image;
 }

@@ -1,8 +1,8 @@
 #include "platform/Renderer.h"
 #include "platform/Animator.h"
 #include "platform/Image.h"
-#include "platform/ImageFileLookup.h"
 #include "platform/ImageView.h"
+#include "platform/ResourceBundle.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -56,12 +56,6 @@ TEST(Image, ImageNamedTakesTheSharpestVariantAndToleratesMissingFiles) {
     IMG_SavePNG(solid(10, 10, 0xFF00FF00).get(), (folder / "dot.png").c_str());
     IMG_SavePNG(solid(20, 20, 0xFF00FF00).get(), (folder / "dot@2x.png").c_str());
     setenv("TORVANE_RESOURCES", folder.c_str(), 1);
-
-    auto at3x = findImageFile("dot.png", 3);
-    ASSERT_TRUE(at3x);
-    EXPECT_FLOAT_EQ(at3x->scale, 2); // no @3x: the next sharpest
-    EXPECT_FLOAT_EQ(findImageFile("dot.png", 1)->scale, 1);
-    EXPECT_FALSE(findImageFile("../dot.png", 1));
 
     setImageScale(2);
     auto dot = imageNamed("dot.png");
