@@ -89,13 +89,19 @@ int main(int argc, char** argv) {
 
     auto root = std::make_shared<ImageView>("view", Rect{0, 0, 320, H});
     auto lens = std::make_shared<ImageView>("imageLensView", Rect{0, 480, 320, H});
-    lens->setImage(picture("lens", {320, H}, scale, 0xFFF8D0, 0xFFE070, false));
+    // The application's pictures where the resource bundle finds them, made-up ones otherwise.
+    auto named = [](const char* fileName, std::shared_ptr<Image> fallback) {
+        auto image = imageNamed(fileName);
+        return image ? image : fallback;
+    };
+    lens->setImage(named("white_screen.png", picture("lens", {320, H}, scale, 0xFFF8D0, 0xFFE070, false)));
     auto body = std::make_shared<ImageView>("baseView", Rect{53, 197, 214, 321});
-    body->setImage(picture("body", {214, 321}, scale, 0x9AA0A8, 0x3A4048, true));
+    body->setImage(named("base.png", picture("body", {214, 321}, scale, 0x9AA0A8, 0x3A4048, true)));
     auto tray = std::make_shared<ImageView>("controlTrayView", Rect{0, H - 189, 320, 190});
-    tray->setImage(picture("tray", {320, 190}, scale, 0x505862, 0x20242A, false));
+    tray->setImage(
+        named("control_tray_free.png", picture("tray", {320, 190}, scale, 0x505862, 0x20242A, false)));
     auto button = std::make_shared<ImageView>("soundOffButtonView", Rect{9, 6, 30, 28});
-    button->setImage(picture("button", {30, 28}, scale, 0xFF4040, 0xA01010, true));
+    button->setImage(named("sound_off.png", picture("button", {30, 28}, scale, 0xFF4040, 0xA01010, true)));
     tray->addSubview(button);
     root->addSubview(lens);
     root->addSubview(body);
