@@ -1,0 +1,272 @@
+#include "json/JSONWriter.h"
+
+#include "foundation/GenericException.h"
+#include "foundation/Unicode.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace torvane {
+
+namespace {
+
+// For each ASCII character: 0 when it is written as it stands, otherwise the character that
+// follows the backslash of its escape ('u' for the \u00XX form).
+constexpr std::array<char, 128> escapes = [] {
+    std::array<char, 128> table{};
+    for (int c = 0; c < 0x20; ++c)
+        table[c] = 'u';
+    table['\\'] = '\\';
+    table['"'] = '"';
+    table['/'] = '/';
+    table['\b'] = 'b';
+    table['\f'] = 'f';
+    table['\n'] = 'n';
+    table['\r'] = 'r';
+    table['\t'] = 't';
+    return table;
+}();
+
+constexpr char hexDigits[] = "0123456789abcdef";
+
+// Below this magnitude every integral double is exactly an int64, and its digits are the text
+// that readers and people expect ("1", "1700000000") rather than an exponent form.
+constexpr double exactIntegerLimit = 9007199254740992.0; // 2^53
+
+std::uint8_t* writeUnicodeEscape(std::uint8_t* out, char16_t unit) {
+    *out++ = '\\';
+    *out++ = 'u';
+    *out++ = std::uint8_t(hexDigits[(unit >> 12) & 0xF]);
+    *out++ = std::uint8_t(hexDigits[(unit >> 8) & 0xF]);
+    *out++ = std::uint8_t(hexDigits[(unit >> 4) & 0xF]);
+    *out++ = std::uint8_t(hexDigits[unit & 0xF]);
+    return out;
+}
+
+std::uint8_t* writeEscape(std::uint8_t* out, char16_t unit, char escape) {
+    if (escape == 'u')
+        return writeUnicodeEscape(out, unit);
+    *out++ = '\\';
+    *out++ = std::uint8_t(escape);
+    return out;
+}
+
+} // namespace
+
+void raiseTypeException(std::string_view className) {
+    throw GenericException("Cannot serialize data of type '" + std::string(className) + "'");
+}
+
+void raiseObjectException(const Node& node) {
+    throw GenericException("Could not serialize object '" + Value(nullptr, &node).description() + "'");
+}
+
+void JSONWriter::flush() {
+    m_out.insert(m_out.end(), m_chunk.data(), m_chunk.data() + m_used);
+    m_used = 0;
+}
+
+void JSONWriter::writeRaw(std::string_view bytes) {
+    if (bytes.size() > chunkSize / 2) {
+        flush();
+        m_out.insert(m_out.end(), bytes.begin(), bytes.end());
+        return;
+    }
+    std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
+    m_used += bytes.size();
+}
+
+void JSONWriter::writeObject(const Node& root) {
+    const std::size_t base = m_stack.size();
+    const Node* node = &root;
+    for (;;) {
+        switch (node->kind) {
+        case Kind::Array:
+            if (node->size == 0) {
+                writeRaw("[]");
+                break;
+            }
+            put('[');
+            m_stack.push_back({node, 0});
+            node = &node->elements[0];
+            continue;
+        case Kind::Dictionary:
+            if (node->size == 0) {
+                writeRaw("{}");
+                break;
+            }
+            put('{');
+            m_stack.push_back({node, 0});
+            writeKey(node->members[0].key);
+            node = &node->members[0].value;
+            continue;
+        default:
+            writeScalar(*node);
+            break;
+        }
+        // The value is complete: close every container whose last element it was, then move on
+        // to the next element of the innermost open one.
+        for (;;) {
+            if (m_stack.size() == base)
+                return;
+            Frame& top = m_stack.back();
+            const Node& container = *top.container;
+            if (++top.next < container.size) {
+                put(',');
+                if (container.kind == Kind::Array) {
+                    node = &container.elements[top.next];
+                } else {
+                    writeKey(container.members[top.next].key);
+                    node = &container.members[top.next].value;
+                }
+                break;
+            }
+            put(container.kind == Kind::Array ? ']' : '}');
+            m_stack.pop_back();
+        }
+    }
+}
+
+void JSONWriter::writeKey(const Node& key) {
+    // Keys bypass the dispatcher: only strings have a key's text.
+    if (key.kind != Kind::String)
+        raiseTypeException(Value(nullptr, &key).className());
+    writeString(key.string());
+    put(':');
+}
+
+void JSONWriter::writeScalar(const Node& node) {
+    switch (node.kind) {
+    case Kind::Null:
+        writeRaw("null");
+        return;
+    case Kind::Number:
+        writeNumber(node);
+        return;
+    case Kind::String:
+        writeString(node.string());
+        return;
+    case Kind::Array:
+    case Kind::Dictionary:
+        writeObject(node);
+        return;
+    case Kind::Data:
+        writeData(node);
+        return;
+    case Kind::Fragment:
+        writeRaw(node.byteView());
+        return;
+    case Kind::Foreign:
+        break;
+    }
+    raiseTypeException(Value(nullptr, &node).className());
+}
+
+void JSONWriter::writeNumber(const Node& number) {
+    switch (number.numberType) {
+    case NumberType::Boolean:
+    case NumberType::Character:
+        // The platform's one-byte type: its booleans, and any one-byte 0 or 1, are words.
+        if (number.integer == 1) {
+            writeRaw("true");
+            return;
+        }
+        if (number.integer == 0) {
+            writeRaw("false");
+            return;
+        }
+        break;
+    case NumberType::Integer:
+        break;
+    case NumberType::Double: {
+        double value = number.number;
+        if (!std::isfinite(value))
+            raiseObjectException(number);
+        char* first = reinterpret_cast<char*>(room(tokenRoom));
+        char* end;
+        if (std::fabs(value) < exactIntegerLimit && double(std::int64_t(value)) == value &&
+            !(value == 0 && std::signbit(value)))
+            end = std::to_chars(first, first + tokenRoom, std::int64_t(value)).ptr;
+        else
+            end = std::to_chars(first, first + tokenRoom, value).ptr;
+        m_used += std::size_t(end - first);
+        return;
+    }
+    }
+    char* first = reinterpret_cast<char*>(room(tokenRoom));
+    char* end = std::to_chars(first, first + tokenRoom, number.integer).ptr;
+    m_used += std::size_t(end - first);
+}
+
+void JSONWriter::writeString(std::u16string_view units) {
+    put('"');
+    const char16_t* unit = units.data();
+    const char16_t* const end = unit + units.size();
+    while (unit < end) {
+        // Each code unit takes at most six bytes (a \u escape), so a block of units that fits the
+        // chunk's free room is written without further checks.
+        if (chunkSize - m_used < tokenRoom)
+            flush();
+        std::size_t blockUnits = std::min<std::size_t>(std::size_t(end - unit), (chunkSize - m_used) / 6);
+        const char16_t* const blockEnd = unit + blockUnits;
+        std::uint8_t* out = m_chunk.data() + m_used;
+        while (unit < blockEnd) {
+            char16_t c = *unit++;
+            if (c < 0x80) {
+                char escape = escapes[c];
+                if (escape == 0) [[likely]]
+                    *out++ = std::uint8_t(c);
+                else
+                    out = writeEscape(out, c, escape);
+            } else if (c < 0x800) {
+                *out++ = std::uint8_t(0xC0 | (c >> 6));
+                *out++ = std::uint8_t(0x80 | (c & 0x3F));
+            } else if (!isHighSurrogate(c) && !isLowSurrogate(c)) {
+                *out++ = std::uint8_t(0xE0 | (c >> 12));
+                *out++ = std::uint8_t(0x80 | ((c >> 6) & 0x3F));
+                *out++ = std::uint8_t(0x80 | (c & 0x3F));
+            } else if (isHighSurrogate(c) && unit < end && isLowSurrogate(*unit)) {
+                // A pair may reach one unit past the block: its four bytes fit the six reserved for
+                // the high unit alone.
+                char32_t codePoint = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
+                *out++ = std::uint8_t(0xF0 | (codePoint >> 18));
+                *out++ = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
+                *out++ = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
+                *out++ = std::uint8_t(0x80 | (codePoint & 0x3F));
+            } else {
+                // A lone surrogate has no UTF-8; the escape gives readers back the very unit.
+                out = writeUnicodeEscape(out, c);
+            }
+        }
+        m_used = std::size_t(out - m_chunk.data());
+    }
+    put('"');
+}
+
+void JSONWriter::writeData(const Node& data) {
+    std::string_view bytes = data.byteView();
+    if (!isValidUTF8(bytes))
+        raiseObjectException(data);
+    writeEscapedUTF8(bytes);
+}
+
+void JSONWriter::writeEscapedUTF8(std::string_view utf8) {
+    // The bytes are valid UTF-8, so escaping ASCII and copying every other byte writes the same
+    // text as decoding to UTF-16 and applying the string rule.
+    put('"');
+    for (char byte : utf8) {
+        auto c = std::uint8_t(byte);
+        std::uint8_t* out = room(6);
+        char escape = c < 0x80 ? escapes[c] : 0;
+        if (escape == 0) {
+            *out = c;
+            ++m_used;
+        } else {
+            m_used += std::size_t(writeEscape(out, c, escape) - out);
+        }
+    }
+    put('"');
+}
+
+} // namespace torvane

@@ -1,0 +1,120 @@
+#include "json/JSON.h"
+
+#include "foundation/GenericException.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace torvane;
+
+namespace {
+
+std::string written(const Value& value) {
+    return std::string(JSONDataSerializer::serializer().serializeObject(value).view());
+}
+
+std::string writtenString(std::u16string_view units) {
+    return written(Value::string(units));
+}
+
+} // namespace
+
+TEST(JSONStringRule, BackslashesAreDoubledOnceAndEscapesAreNotEscapedAgain) {
+    // Backslash, n (two characters): the backslash doubled, the n untouched.
+    EXPECT_EQ(writtenString(u"\\n"), R"("\\n")");
+    // A line feed: backslash, n.
+    EXPECT_EQ(writtenString(u"\n"), R"("\n")");
+    EXPECT_EQ(writtenString(u"a\"b\\"), R"("a\"b\\")");
+    EXPECT_EQ(writtenString(u"a/b"), R"("a\/b")");
+    EXPECT_EQ(writtenString(u""), R"("")");
+}
+
+TEST(JSONStringRule, TheFiveNamedControlCharactersGetTheirShortEscapes) {
+    EXPECT_EQ(writtenString(u"\b\f\n\r\t"), R"("\b\f\n\r\t")");
+}
+
+TEST(JSONStringRule, EveryOtherControlCharacterIsAUnicodeEscapeInLowercase) {
+    // Written raw they would make text that readers must reject.
+    EXPECT_EQ(writtenString(u"a\u0001b"), R"("a\u0001b")");
+    EXPECT_EQ(writtenString(std::u16string(1, u'\0')), R"("\u0000")");
+    EXPECT_EQ(writtenString(u"\u000b\u001b\u001f"), R"("\u000b\u001b\u001f")");
+    std::string all;
+    for (char16_t unit = 0; unit < 0x20; ++unit) {
+        std::string out = writtenString(std::u16string(1, unit));
+        for (char c : out)
+            EXPECT_GE(static_cast<unsigned char>(c), 0x20) << "unit " << int(unit);
+    }
+    // Everything from the space up is not escaped beyond the rule's characters.
+    EXPECT_EQ(writtenString(u" ~\u007f"), "\" ~\x7f\"");
+}
+
+TEST(JSONStringRule, NonASCIIIsWrittenAsUTF8) {
+    EXPECT_EQ(writtenString(u"\u00e9"), "\"\xC3\xA9\"");
+    EXPECT_EQ(writtenString(u"\u20ac"), "\"\xE2\x82\xAC\"");
+    EXPECT_EQ(writtenString(u"\uffff"), "\"\xEF\xBF\xBF\"");
+    // A well-formed surrogate pair is the UTF-8 of its one character.
+    EXPECT_EQ(writtenString(u"\U0001F600"), "\"\xF0\x9F\x98\x80\"");
+    EXPECT_EQ(writtenString(u"\U0010FFFF"), "\"\xF4\x8F\xBF\xBF\"");
+}
+
+TEST(JSONStringRule, LoneSurrogatesAreUnicodeEscapesInsteadOfFailures) {
+    EXPECT_EQ(writtenString(std::u16string{0xD800}), R"("\ud800")");
+    EXPECT_EQ(writtenString(std::u16string{0xDFFF}), R"("\udfff")");
+    EXPECT_EQ(writtenString(std::u16string{u'a', 0xDBFF, u'b'}), R"("a\udbffb")");
+    // Low before high is two lone units, not a pair.
+    EXPECT_EQ(writtenString(std::u16string{0xDC00, 0xD800}), R"("\udc00\ud800")");
+    // Two highs and then a low: the first is lone, the second pairs.
+    EXPECT_EQ(writtenString(std::u16string{0xD83D, 0xD83D, 0xDE00}), "\"\\ud83d\xF0\x9F\x98\x80\"");
+}
+
+TEST(JSONStringRule, LongStringsCrossTheWritersBufferIntact) {
+    // Widths of 6, 4 and 1 bytes per unit, long enough to span many internal flushes, with pairs
+    // falling on every possible boundary.
+    std::u16string controls(40000, u'\u0001');
+    std::string expected;
+    for (int i = 0; i < 40000; ++i)
+        expected += "\\u0001";
+    EXPECT_EQ(writtenString(controls), "\"" + expected + "\"");
+
+    std::u16string mixed;
+    std::string mixedExpected;
+    for (int i = 0; i < 30000; ++i) {
+        mixed += u"\U0001F600x";
+        mixedExpected += "\xF0\x9F\x98\x80x";
+    }
+    EXPECT_EQ(writtenString(mixed), "\"" + mixedExpected + "\"");
+
+    std::u16string tail(16383, u'a');
+    tail += std::u16string{0xD800, 0xDC00};
+    EXPECT_EQ(writtenString(tail), "\"" + std::string(16383, 'a') + "\xF0\x90\x80\x80\"");
+}
+
+TEST(JSONStringRule, KeysFollowTheStringRule) {
+    EXPECT_EQ(
+        written(Value::dictionary({{Value::string(std::u16string{u'/', 0x0001, 0xD800}), Value::null()}})),
+        R"({"\/\u0001\ud800":null})");
+}
+
+TEST(JSONStringRule, DataIsItsUTF8TextWrittenAsAString) {
+    EXPECT_EQ(written(Value::data("hi")), "\"hi\"");
+    EXPECT_EQ(written(Value::data("")), "\"\"");
+    EXPECT_EQ(written(Value::data("a\"/\\\n\x01\x7f")), "\"a\\\"\\/\\\\\\n\\u0001\x7f\"");
+    EXPECT_EQ(written(Value::data("\xC3\xA9\xF0\x9F\x98\x80")), "\"\xC3\xA9\xF0\x9F\x98\x80\"");
+}
+
+TEST(JSONStringRule, DataThatIsNotUTF8RaisesTheObjectException) {
+    auto reasonFor = [](const Value& value) {
+        try {
+            (void)JSONDataSerializer::serializer().serializeObject(value);
+        } catch (const GenericException& exception) {
+            return exception.reason();
+        }
+        return std::string();
+    };
+    EXPECT_EQ(reasonFor(Value::data("\xFF")), "Could not serialize object '<1 bytes>'");
+    // An encoded surrogate and a sequence cut short are not UTF-8 either.
+    EXPECT_EQ(reasonFor(Value::array({Value::data("\xED\xA0\x80")})),
+              "Could not serialize object '<3 bytes>'");
+    EXPECT_EQ(reasonFor(Value::data("ab\xC3")), "Could not serialize object '<3 bytes>'");
+}
