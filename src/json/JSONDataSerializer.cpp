@@ -29,11 +29,9 @@ const Node& requireKind(const Value& value, Kind kind) {
 
 template <typename Write>
 Data written(Write&& write) {
-    std::vector<std::uint8_t> bytes;
-    JSONWriter writer(bytes);
+    JSONWriter writer;
     write(writer);
-    writer.finish();
-    return Data::adopt(std::move(bytes));
+    return writer.takeData();
 }
 
 } // namespace
@@ -77,15 +75,10 @@ Data JSONDataSerializer::serializeDictionary(const Value& dictionary) const {
 void JSONDataSerializer::appendObject(const Value& object, std::vector<std::uint8_t>& out) const {
     if (!object)
         raiseTypeException(object.className());
-    const std::size_t restoreSize = out.size();
-    try {
-        JSONWriter writer(out);
-        writer.writeObject(*object.node());
-        writer.finish();
-    } catch (...) {
-        out.resize(restoreSize);
-        throw;
-    }
+    JSONWriter writer;
+    writer.writeObject(*object.node());
+    std::string_view text = writer.text();
+    out.insert(out.end(), text.begin(), text.end());
 }
 
 } // namespace torvane

@@ -3,9 +3,17 @@
 #include "foundation/GenericException.h"
 #include "foundation/Unicode.h"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace torvane {
 
@@ -52,6 +60,22 @@ std::uint8_t* writeEscape(std::uint8_t* out, char16_t unit, char escape) {
     return out;
 }
 
+#if defined(__SSE2__)
+// Writes the eight units at `units` narrowed to bytes (the caller has room for them) and returns
+// how many of them, from the first, are ASCII written as they stand.
+std::size_t cleanASCIIPrefix(const char16_t* units, std::uint8_t* out) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(block, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
+    __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmplt_epi16(block, _mm_set1_epi16(0x20)),
+                                                _mm_cmpeq_epi16(block, _mm_set1_epi16('"'))),
+                                   _mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16('/')),
+                                                _mm_cmpeq_epi16(block, _mm_set1_epi16('\\'))));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(block, block));
+    auto clean = unsigned(_mm_movemask_epi8(_mm_andnot_si128(special, ascii)));
+    return std::size_t(std::countr_one(clean)) / 2;
+}
+#endif
+
 } // namespace
 
 void raiseTypeException(std::string_view className) {
@@ -62,19 +86,36 @@ void raiseObjectException(const Node& node) {
     throw GenericException("Could not serialize object '" + Value(nullptr, &node).description() + "'");
 }
 
-void JSONWriter::flush() {
-    m_out.insert(m_out.end(), m_chunk.data(), m_chunk.data() + m_used);
-    m_used = 0;
+void JSONWriter::grow(std::size_t bytes) {
+    std::size_t capacity = std::max({m_capacity * 2, m_size + bytes, std::size_t(256)});
+    auto* grown = static_cast<std::uint8_t*>(std::realloc(m_bytes.get(), capacity));
+    if (!grown)
+        throw std::bad_alloc();
+    (void)m_bytes.release();
+    m_bytes.reset(grown);
+    m_capacity = capacity;
+}
+
+Data JSONWriter::takeData() {
+    if (m_size == 0)
+        (void)room(1);
+    // Only a buffer that is mostly empty room gives the room back. Shrinking a large block hands
+    // its tail to the allocator, which may return it to the system, and the next large text then
+    // faults its pages in afresh: that cost more than the whole writing in measurements.
+    if (m_capacity - m_size > m_size / 2 + 64) {
+        if (auto* fitted = static_cast<std::uint8_t*>(std::realloc(m_bytes.get(), m_size))) {
+            (void)m_bytes.release();
+            m_bytes.reset(fitted);
+        }
+    }
+    Data data = Data::adopt(std::move(m_bytes), m_size);
+    m_size = m_capacity = 0;
+    return data;
 }
 
 void JSONWriter::writeRaw(std::string_view bytes) {
-    if (bytes.size() > chunkSize / 2) {
-        flush();
-        m_out.insert(m_out.end(), bytes.begin(), bytes.end());
-        return;
-    }
     std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
-    m_used += bytes.size();
+    m_size += bytes.size();
 }
 
 void JSONWriter::writeObject(const Node& root) {
@@ -190,58 +231,63 @@ void JSONWriter::writeNumber(const Node& number) {
             end = std::to_chars(first, first + tokenRoom, std::int64_t(value)).ptr;
         else
             end = std::to_chars(first, first + tokenRoom, value).ptr;
-        m_used += std::size_t(end - first);
+        m_size += std::size_t(end - first);
         return;
     }
     }
     char* first = reinterpret_cast<char*>(room(tokenRoom));
     char* end = std::to_chars(first, first + tokenRoom, number.integer).ptr;
-    m_used += std::size_t(end - first);
+    m_size += std::size_t(end - first);
 }
 
 void JSONWriter::writeString(std::u16string_view units) {
-    put('"');
+    // Each code unit takes at most six bytes (a \u escape); with that room reserved once, the loop
+    // writes without checks.
+    if (units.size() > (SIZE_MAX - 2) / 6)
+        throw std::bad_alloc();
+    std::uint8_t* out = room(units.size() * 6 + 2);
+    *out++ = '"';
     const char16_t* unit = units.data();
     const char16_t* const end = unit + units.size();
     while (unit < end) {
-        // Each code unit takes at most six bytes (a \u escape), so a block of units that fits the
-        // chunk's free room is written without further checks.
-        if (chunkSize - m_used < tokenRoom)
-            flush();
-        std::size_t blockUnits = std::min<std::size_t>(std::size_t(end - unit), (chunkSize - m_used) / 6);
-        const char16_t* const blockEnd = unit + blockUnits;
-        std::uint8_t* out = m_chunk.data() + m_used;
-        while (unit < blockEnd) {
-            char16_t c = *unit++;
-            if (c < 0x80) {
-                char escape = escapes[c];
-                if (escape == 0) [[likely]]
-                    *out++ = std::uint8_t(c);
-                else
-                    out = writeEscape(out, c, escape);
-            } else if (c < 0x800) {
-                *out++ = std::uint8_t(0xC0 | (c >> 6));
-                *out++ = std::uint8_t(0x80 | (c & 0x3F));
-            } else if (!isHighSurrogate(c) && !isLowSurrogate(c)) {
-                *out++ = std::uint8_t(0xE0 | (c >> 12));
-                *out++ = std::uint8_t(0x80 | ((c >> 6) & 0x3F));
-                *out++ = std::uint8_t(0x80 | (c & 0x3F));
-            } else if (isHighSurrogate(c) && unit < end && isLowSurrogate(*unit)) {
-                // A pair may reach one unit past the block: its four bytes fit the six reserved for
-                // the high unit alone.
-                char32_t codePoint = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
-                *out++ = std::uint8_t(0xF0 | (codePoint >> 18));
-                *out++ = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
-                *out++ = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
-                *out++ = std::uint8_t(0x80 | (codePoint & 0x3F));
-            } else {
-                // A lone surrogate has no UTF-8; the escape gives readers back the very unit.
-                out = writeUnicodeEscape(out, c);
-            }
+#if defined(__SSE2__)
+        // Eight units at a time while they are ASCII that needs no escape; SSE2 is part of every
+        // x86-64 processor, so this needs no processor-specific build.
+        if (end - unit >= 8) {
+            std::size_t clean = cleanASCIIPrefix(unit, out);
+            out += clean;
+            unit += clean;
+            if (clean == 8)
+                continue;
         }
-        m_used = std::size_t(out - m_chunk.data());
+#endif
+        char16_t c = *unit++;
+        if (c < 0x80) {
+            char escape = escapes[c];
+            if (escape == 0) [[likely]]
+                *out++ = std::uint8_t(c);
+            else
+                out = writeEscape(out, c, escape);
+        } else if (c < 0x800) {
+            *out++ = std::uint8_t(0xC0 | (c >> 6));
+            *out++ = std::uint8_t(0x80 | (c & 0x3F));
+        } else if (!isHighSurrogate(c) && !isLowSurrogate(c)) {
+            *out++ = std::uint8_t(0xE0 | (c >> 12));
+            *out++ = std::uint8_t(0x80 | ((c >> 6) & 0x3F));
+            *out++ = std::uint8_t(0x80 | (c & 0x3F));
+        } else if (isHighSurrogate(c) && unit < end && isLowSurrogate(*unit)) {
+            char32_t codePoint = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
+            *out++ = std::uint8_t(0xF0 | (codePoint >> 18));
+            *out++ = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
+            *out++ = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
+            *out++ = std::uint8_t(0x80 | (codePoint & 0x3F));
+        } else {
+            // A lone surrogate has no UTF-8; the escape gives readers back the very unit.
+            out = writeUnicodeEscape(out, c);
+        }
     }
-    put('"');
+    *out++ = '"';
+    m_size = std::size_t(out - m_bytes.get());
 }
 
 void JSONWriter::writeData(const Node& data) {
@@ -261,9 +307,9 @@ void JSONWriter::writeEscapedUTF8(std::string_view utf8) {
         char escape = c < 0x80 ? escapes[c] : 0;
         if (escape == 0) {
             *out = c;
-            ++m_used;
+            ++m_size;
         } else {
-            m_used += std::size_t(writeEscape(out, c, escape) - out);
+            m_size += std::size_t(writeEscape(out, c, escape) - out);
         }
     }
     put('"');

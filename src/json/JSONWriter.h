@@ -3,16 +3,17 @@
 // The engine behind JSONDataSerializer: walks a tree of nodes and appends its compact JSON text to
 // one growing byte buffer.
 //
-// Budget: no allocation per value. Text is gathered in a fixed chunk that lives inside the writer
-// and is flushed to the caller's buffer in large pieces; containers are walked with an explicit
-// stack, so nesting depth costs heap, never the call stack.
+// Budget: no allocation per value. The buffer comes from realloc, so it usually grows in place,
+// and becomes the result's Data without a copy; each string reserves its worst case once, then
+// writes without further checks. Containers are walked with an explicit stack, so nesting depth
+// costs heap, never the call stack.
 //
-// Failures raise GenericException with the type or object reason; the caller's buffer may then
-// hold a partial text, which the caller discards.
+// Failures raise GenericException with the type or object reason; what was written is then
+// dropped with the writer.
 
+#include "foundation/Data.h"
 #include "foundation/Value.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -22,7 +23,7 @@ namespace torvane {
 
 class JSONWriter {
   public:
-    explicit JSONWriter(std::vector<std::uint8_t>& out) : m_out(out) {}
+    JSONWriter() = default;
     JSONWriter(const JSONWriter&) = delete;
     JSONWriter& operator=(const JSONWriter&) = delete;
 
@@ -36,8 +37,11 @@ class JSONWriter {
     void writeData(const Node& data);
     void writeRaw(std::string_view bytes);
 
-    // Moves what is gathered into the caller's buffer; call once the text is complete.
-    void finish() { flush(); }
+    [[nodiscard]] std::string_view text() const {
+        return {reinterpret_cast<const char*>(m_bytes.get()), m_size};
+    }
+    // Hands the text over; the writer is empty afterwards.
+    [[nodiscard]] Data takeData();
 
   private:
     struct Frame {
@@ -45,29 +49,27 @@ class JSONWriter {
         std::uint32_t next;
     };
 
-    static constexpr std::size_t chunkSize = 16384;
-    // The longest text one step writes without checking for room again: a number, or the
-    // key separator with its neighbours.
+    // The longest token written after one check for room: a number, or a word.
     static constexpr std::size_t tokenRoom = 64;
 
-    void flush();
     std::uint8_t* room(std::size_t bytes) {
-        if (m_used + bytes > chunkSize) [[unlikely]]
-            flush();
-        return m_chunk.data() + m_used;
+        if (m_capacity - m_size < bytes) [[unlikely]]
+            grow(bytes);
+        return m_bytes.get() + m_size;
     }
+    void grow(std::size_t bytes);
     void put(char byte) {
         *room(1) = std::uint8_t(byte);
-        ++m_used;
+        ++m_size;
     }
     void writeScalar(const Node& node);
     void writeKey(const Node& key);
     void writeEscapedUTF8(std::string_view utf8);
 
-    std::vector<std::uint8_t>& m_out;
+    Data::MallocBytes m_bytes;
+    std::size_t m_size{0};
+    std::size_t m_capacity{0};
     std::vector<Frame> m_stack;
-    std::size_t m_used{0};
-    std::array<std::uint8_t, chunkSize> m_chunk;
 };
 
 // The two failures of the writer, with their exact reasons.
