@@ -68,9 +68,33 @@ TEST(JSONStringRule, LoneSurrogatesAreUnicodeEscapesInsteadOfFailures) {
     EXPECT_EQ(writtenString(std::u16string{0xD83D, 0xD83D, 0xDE00}), "\"\\ud83d\xF0\x9F\x98\x80\"");
 }
 
-TEST(JSONStringRule, LongStringsCrossTheWritersBufferIntact) {
-    // Widths of 6, 4 and 1 bytes per unit, long enough to span many internal flushes, with pairs
-    // falling on every possible boundary.
+TEST(JSONStringRule, AUnitThatNeedsCareIsFoundAtEveryPositionOfAnASCIIRun) {
+    // ASCII runs are taken several units at a time; each of these must stop the run wherever it
+    // stands. U+0122 and U+2F5C end in the bytes of the quotation mark and the backslash.
+    const std::pair<char16_t, std::string> cases[] = {{u'\u0001', "\\u0001"},
+                                                      {u'"', "\\\""},
+                                                      {u'/', "\\/"},
+                                                      {u'\\', "\\\\"},
+                                                      {u'\n', "\\n"},
+                                                      {u'\u007f', "\x7f"},
+                                                      {u'\u0080', "\xC2\x80"},
+                                                      {u'\u0122', "\xC4\xA2"},
+                                                      {u'\u2f5c', "\xE2\xBD\x9C"},
+                                                      {char16_t(0xD800), "\\ud800"}};
+    for (const auto& [unit, text] : cases) {
+        for (std::size_t position = 0; position < 20; ++position) {
+            std::u16string units =
+                std::u16string(position, u'a') + unit + std::u16string(19 - position, u'b');
+            std::string expected =
+                "\"" + std::string(position, 'a') + text + std::string(19 - position, 'b') + "\"";
+            EXPECT_EQ(writtenString(units), expected) << "unit " << int(unit) << " at " << position;
+        }
+    }
+}
+
+TEST(JSONStringRule, LongStringsAreWrittenIntact) {
+    // Widths of 6, 4 and 1 bytes per unit, long enough to make the buffer grow several times,
+    // with pairs falling on every alignment.
     std::u16string controls(40000, u'\u0001');
     std::string expected;
     for (int i = 0; i < 40000; ++i)
