@@ -14,6 +14,10 @@
 //                                              static Value
 //                                              NSDictionary_JSONReading::dictionaryWithJSONData(...)
 //   +linebreaksCharacterSet                    CharacterSet linebreaksCharacterSet()
+//   -[NSScanner backtrack:]                    void backtrack(TextScanner&, std::uint32_t count)
+//
+// Extension groups on platform classes become free functions taking the extended object
+// (NSScanner_Extensions) or members declared with the class (DataScanner_Extensions).
 //
 // "None" (the platform's nil) is a default-constructed Value or Data. Exceptions are raised only
 // where the platform raises NSGenericException: as torvane::GenericException.
@@ -29,3 +33,4 @@
 #include "json/JSONScanner.h"
 #include "json/NSCharacterSet_Extensions.h"
 #include "json/NSDictionary_JSONReading.h"
+#include "json/NSScanner_Extensions.h"
