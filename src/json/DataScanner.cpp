@@ -67,9 +67,16 @@ bool DataScanner::scanCharacter(char16_t character) {
     return true;
 }
 
+bool DataScanner::matchesAtCursor(const char* bytes, std::size_t size) const {
+    // Without data the cursor is null, and memcmp must not be handed a null pointer.
+    if (size == 0)
+        return true;
+    return std::size_t(m_end - m_current) >= size && std::memcmp(m_current, bytes, size) == 0;
+}
+
 bool DataScanner::scanUTF8String(const char* literal, Value* out) {
     std::size_t size = std::strlen(literal);
-    if (std::size_t(m_end - m_current) < size || std::memcmp(m_current, literal, size) != 0)
+    if (!matchesAtCursor(literal, size))
         return false;
     m_current += size;
     if (out)

@@ -11,7 +11,8 @@
 //
 // Unlike the platform's scanner this one never reads outside its buffer: at the end,
 // currentCharacter() and scanCharacter() give 0 and scanCharacter(c) never matches; and
-// setScanLocation() clamps a location past the end to the end.
+// setScanLocation() clamps a location past the end to the end. Locations are 32-bit, as on the
+// platform: of a buffer beyond 4 GiB only the first 4 GiB are scanned.
 
 #include "foundation/CharacterSet.h"
 #include "foundation/Data.h"
@@ -95,6 +96,8 @@ class DataScanner {
     std::uint32_t m_length{0};
 
   private:
+    [[nodiscard]] bool matchesAtCursor(const char* bytes, std::size_t size) const;
+
     CharacterSet m_doubleCharacters;
     bool m_defaultDoubleCharacters{true};
 };

@@ -36,6 +36,9 @@ TEST(DataScanner, ReadsNothingAtTheEnd) {
     EXPECT_TRUE(empty.isAtEnd());
     EXPECT_EQ(empty.scanCharacter(), 0);
     EXPECT_FALSE(empty.scanNumber(nullptr));
+    EXPECT_TRUE(empty.scanUTF8String("", nullptr));
+    EXPECT_FALSE(empty.scanUTF8String("a", nullptr));
+    EXPECT_FALSE(empty.scanCStyleComment(nullptr));
     EXPECT_TRUE(DataScanner::scannerWithData(bytes("")).isAtEnd());
 }
 
