@@ -18,7 +18,6 @@
 #include <cstring>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -623,11 +622,30 @@ class JSONScanner::Parser {
                         return true;
             return false;
         }
-        m_seen.clear();
-        for (std::size_t i = 0; i < count; ++i)
-            if (!m_seen.insert(members[i].key.string()).second)
-                return true;
+        // An open-addressed table of member indexes, reused by every large dictionary, so
+        // that checking allocates nothing per key.
+        std::size_t capacity = 64;
+        while (capacity < count * 2)
+            capacity *= 2;
+        m_slots.assign(capacity, 0);
+        for (std::size_t i = 0; i < count; ++i) {
+            std::u16string_view key = members[i].key.string();
+            std::size_t slot = hashKey(key) & (capacity - 1);
+            while (m_slots[slot] != 0) {
+                if (members[m_slots[slot] - 1].key.string() == key)
+                    return true;
+                slot = (slot + 1) & (capacity - 1);
+            }
+            m_slots[slot] = std::uint32_t(i + 1);
+        }
         return false;
+    }
+
+    static std::size_t hashKey(std::u16string_view key) {
+        std::uint64_t hash = 0xcbf29ce484222325ull;
+        for (char16_t unit : key)
+            hash = (hash ^ unit) * 0x100000001b3ull;
+        return std::size_t(hash ^ (hash >> 29));
     }
 
     // Replays the pairs as the platform's key-value setter would take them: a later value
@@ -665,7 +683,7 @@ class JSONScanner::Parser {
     std::vector<Node> m_elements;
     std::vector<Member> m_members;
     std::vector<char16_t> m_text;
-    std::unordered_set<std::u16string_view> m_seen;
+    std::vector<std::uint32_t> m_slots; // index + 1; 0 is free
 };
 
 // MARK: - [SECTION] Public scanning methods

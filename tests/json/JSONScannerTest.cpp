@@ -180,6 +180,15 @@ TEST(JSONScanner, LaterKeysWinAndKeepTheFirstPlace) {
     ASSERT_EQ(large.count(), 40u);
     EXPECT_EQ(large.keyAt(0).units(), u"k0");
     EXPECT_EQ(large.valueAt(0).doubleValue(), 80);
+
+    std::string distinct = "{";
+    for (int i = 0; i < 100; ++i)
+        distinct += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    distinct += "\"k\":-1}";
+    Value unique = parsed(distinct);
+    ASSERT_EQ(unique.count(), 101u);
+    EXPECT_EQ(unique.keyAt(99).units(), u"k99");
+    EXPECT_EQ(unique.valueAt(100).doubleValue(), -1);
 }
 
 TEST(JSONScanner, DispatchOnTheFirstCharacter) {
