@@ -506,8 +506,17 @@ class JSONScanner::Parser {
     std::uint8_t current() const { return p < m_end ? *p : 0; }
 
     void skipWhitespace() {
-        while (p < m_end && isWhitespace(*p))
+        while (p < m_end && isWhitespace(*p)) {
             ++p;
+            // Indentation comes in long runs of spaces: take them eight at a time.
+            while (m_end - p >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, p, 8);
+                if (word != repeatByte(' '))
+                    break;
+                p += 8;
+            }
+        }
     }
 
     bool takeWord(const char* word, std::size_t size) {
