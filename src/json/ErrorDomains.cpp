@@ -1,1 +1,0 @@
-// Placeholder so the library target exists before its first source lands.

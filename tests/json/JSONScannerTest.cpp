@@ -1,0 +1,323 @@
+#include "ScannerTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace torvane {
+namespace {
+
+using test::jsonScanner;
+
+struct Scan {
+    bool succeeded{false};
+    Value value;
+    Error error;
+    std::uint32_t location{0};
+};
+
+Scan scanObject(std::string_view text) {
+    auto scanner = jsonScanner(text);
+    Scan scan;
+    scan.succeeded = scanner.scanJSONObject(&scan.value, &scan.error);
+    scan.location = scanner.scanLocation();
+    return scan;
+}
+
+long failureCode(std::string_view text) {
+    Scan scan = scanObject(text);
+    EXPECT_FALSE(scan.succeeded) << text;
+    EXPECT_EQ(scan.error.domain, JSONScanner::errorDomain);
+    EXPECT_FALSE(scan.error.localizedDescription().empty());
+    return scan.error.code;
+}
+
+Value parsed(std::string_view text) {
+    Scan scan = scanObject(text);
+    EXPECT_TRUE(scan.succeeded) << text << ": " << scan.error.localizedDescription();
+    return scan.value;
+}
+
+TEST(JSONScanner, ReadsEveryKindOfValue) {
+    Value value = parsed(R"({"a": [1, 2.5, true, null], "b": {}})");
+    ASSERT_TRUE(value.isDictionary());
+    Value a = value.objectForKey("a");
+    ASSERT_EQ(a.count(), 4u);
+    EXPECT_EQ(a[0].doubleValue(), 1);
+    EXPECT_EQ(a[0].numberType(), NumberType::Double);
+    EXPECT_EQ(a[1].doubleValue(), 2.5);
+    EXPECT_TRUE(a[2].isBoolean() && a[2].boolValue());
+    EXPECT_TRUE(a[3].isNull());
+    EXPECT_TRUE(value.objectForKey("b").isDictionary());
+    EXPECT_EQ(value.objectForKey("b").count(), 0u);
+
+    EXPECT_TRUE(parsed("[ ]").isArray());
+    EXPECT_TRUE(parsed("{ }").isDictionary());
+    EXPECT_TRUE(parsed("false").isBoolean());
+    EXPECT_EQ(parsed("-0.5e-3").doubleValue(), -0.0005);
+}
+
+TEST(JSONScanner, StringsDecodeEscapesOneUnitEach) {
+    EXPECT_EQ(parsed(R"("A\u00e9\n")").units(), u"A\u00e9\n");
+    EXPECT_EQ(parsed(R"("\uD83D\uDE00")").units(), u"\U0001F600");
+    EXPECT_EQ(parsed(R"("\uD800")").units(), std::u16string(1, char16_t(0xD800)));
+    EXPECT_EQ(parsed(R"("a\u0000b")").units(), std::u16string(u"a\0b", 3));
+    EXPECT_EQ(parsed(R"("\"\\\/\b\f\r\t")").units(), u"\"\\/\b\f\r\t");
+    EXPECT_EQ(parsed("\"tab\there\"").units(), u"tab\there");
+    EXPECT_EQ(parsed("\"caf\xC3\xA9 \xF0\x9F\x98\x80 \\n\"").units(), u"caf\u00e9 \U0001F600 \n");
+    EXPECT_EQ(parsed("\"a long plain ascii run of more than sixteen bytes\"").units(),
+              u"a long plain ascii run of more than sixteen bytes");
+}
+
+TEST(JSONScanner, BadStringsFailAndGoBack) {
+    auto scanner = jsonScanner(R"(  "\x")");
+    Error error;
+    Value untouched = Value::string(u"keep");
+    Value out = untouched;
+    EXPECT_FALSE(scanner.scanJSONStringConstant(&out, &error));
+    EXPECT_EQ(error.code, JSONScanner::stringBadEscape);
+    EXPECT_EQ(error.localizedDescription(), "Could not scan string constant. Unknown escape code.");
+    EXPECT_EQ(scanner.scanLocation(), 0u); // before the whitespace
+    EXPECT_TRUE(out.isIdenticalTo(untouched));
+
+    EXPECT_EQ(failureCode(R"("\u12G4")"), JSONScanner::stringBadUnicode);
+    EXPECT_EQ(failureCode("'abc'"), JSONScanner::stringNotStarted);
+    EXPECT_EQ(scanObject("'abc'").error.localizedDescription(),
+              "Could not scan string constant. String not started by a '\"' character.");
+    // At the end of the data: after a backslash, inside \u, before the closing mark.
+    EXPECT_EQ(failureCode("\"ab\\"), JSONScanner::stringBadEscape);
+    EXPECT_EQ(failureCode("\"ab\\u12"), JSONScanner::stringBadUnicode);
+    EXPECT_EQ(failureCode("\"abc"), JSONScanner::stringNotTerminated);
+    EXPECT_EQ(failureCode("\"abc\\n"), JSONScanner::stringNotTerminated);
+    EXPECT_EQ(failureCode("\""), JSONScanner::stringNotTerminated);
+}
+
+TEST(JSONScanner, StringBytesMustBeUTF8) {
+    EXPECT_EQ(failureCode("\"a\xFF\""), JSONScanner::stringNotUTF8);
+    EXPECT_EQ(failureCode("\"\xC0\xAF\""), JSONScanner::stringNotUTF8);     // overlong
+    EXPECT_EQ(failureCode("\"\xED\xA0\x80\""), JSONScanner::stringNotUTF8); // encoded surrogate
+    EXPECT_EQ(failureCode("\"\xE2\x82\""), JSONScanner::stringNotUTF8);     // cut short
+    EXPECT_EQ(scanObject("\"a\xFF\"").error.localizedDescription(),
+              "Could not scan string constant. String is not valid UTF-8.");
+}
+
+TEST(JSONScanner, DictionaryErrors) {
+    EXPECT_EQ(failureCode(R"({"a" 1})"), JSONScanner::dictionaryNoColon);
+    EXPECT_EQ(failureCode(R"({1:2})"), JSONScanner::dictionaryKeyFailed);
+    EXPECT_EQ(failureCode(R"({"a":1 "b":2})"), JSONScanner::dictionaryNoComma);
+    EXPECT_EQ(failureCode(R"({"k": [1, "\q"]})"), JSONScanner::dictionaryValueFailed);
+    EXPECT_EQ(failureCode(R"({"a":1)"), JSONScanner::dictionaryNoComma);
+    EXPECT_EQ(failureCode(R"({"a")"), JSONScanner::dictionaryNoColon);
+    EXPECT_EQ(failureCode(R"({"a":1, "b")"), JSONScanner::dictionaryNoColon);
+    EXPECT_EQ(scanObject(R"({"a" 1})").error.localizedDescription(),
+              "Could not scan dictionary. Key was not terminated with a ':' character.");
+
+    auto scanner = jsonScanner(R"( {})");
+    Error error;
+    EXPECT_FALSE(scanner.scanJSONDictionary(nullptr, &error));
+    EXPECT_EQ(error.code, JSONScanner::dictionaryNotStarted);
+    EXPECT_EQ(error.localizedDescription(),
+              "Could not scan dictionary. Dictionary that does not start with '{' character.");
+    EXPECT_EQ(scanner.scanLocation(), 0u);
+}
+
+TEST(JSONScanner, ArrayErrors) {
+    auto scanner = jsonScanner("  [1 2]");
+    Error error;
+    Value out;
+    EXPECT_FALSE(scanner.scanJSONObject(&out, &error));
+    EXPECT_EQ(error.code, JSONScanner::arrayNoComma);
+    EXPECT_EQ(error.localizedDescription(), "Could not scan array. Array not terminated by a ']' character.");
+    EXPECT_EQ(scanner.scanLocation(), 2u); // back on the '['
+    EXPECT_TRUE(out.isNone());
+
+    EXPECT_EQ(failureCode("[1"), JSONScanner::arrayNoComma);
+    EXPECT_EQ(failureCode(R"([1, "\q"])"), JSONScanner::arrayValueFailed);
+    EXPECT_EQ(scanObject(R"([1, "\q"])").error.localizedDescription(),
+              "Could not scan array. Could not scan a value.");
+    EXPECT_EQ(parsed("[1e+5]")[0].doubleValue(), 100000);
+
+    auto dictionary = jsonScanner("{}");
+    EXPECT_FALSE(dictionary.scanJSONArray(nullptr, &error));
+    EXPECT_EQ(error.code, JSONScanner::arrayNotStarted);
+    EXPECT_EQ(error.localizedDescription(),
+              "Could not scan array. Array that does not start with '[' character.");
+}
+
+TEST(JSONScanner, ArrayElementsMustBeValues) {
+    for (const char* text : {"[,1]", "[1,,2]", "[tru]", "[", "[1,", "[+1]", "[.5]", "[}"})
+        EXPECT_EQ(failureCode(text), JSONScanner::arrayValueFailed) << text;
+    EXPECT_EQ(failureCode("[\"abc"), JSONScanner::arrayValueFailed); // the container's code wins
+}
+
+TEST(JSONScanner, TrailingCommasAndMissingValues) {
+    EXPECT_EQ(parsed("[1,]").count(), 1u);
+    EXPECT_EQ(parsed(R"({"a":1,})").count(), 1u);
+    EXPECT_EQ(parsed(R"({"a":})").count(), 0u);
+    Value single = parsed(R"({"a":,"b":2})");
+    ASSERT_EQ(single.count(), 1u);
+    EXPECT_EQ(single.objectForKey("b").doubleValue(), 2);
+}
+
+TEST(JSONScanner, LaterKeysWinAndKeepTheFirstPlace) {
+    Value value = parsed(R"({"a":1,"b":2,"a":3})");
+    ASSERT_EQ(value.count(), 2u);
+    EXPECT_EQ(value.keyAt(0).units(), u"a");
+    EXPECT_EQ(value.valueAt(0).doubleValue(), 3);
+
+    // A pair without a value removes the earlier entry; a later one adds it back at the end.
+    Value removed = parsed(R"({"a":1,"b":2,"a":,"c":3,"a":4})");
+    ASSERT_EQ(removed.count(), 3u);
+    EXPECT_EQ(removed.keyAt(0).units(), u"b");
+    EXPECT_EQ(removed.keyAt(2).units(), u"a");
+    EXPECT_EQ(removed.valueAt(2).doubleValue(), 4);
+
+    std::string many = "{";
+    for (int i = 0; i < 100; ++i)
+        many += "\"k" + std::to_string(i % 40) + "\":" + std::to_string(i) + ",";
+    many += "}";
+    Value large = parsed(many);
+    ASSERT_EQ(large.count(), 40u);
+    EXPECT_EQ(large.keyAt(0).units(), u"k0");
+    EXPECT_EQ(large.valueAt(0).doubleValue(), 80);
+
+    std::string distinct = "{";
+    for (int i = 0; i < 100; ++i)
+        distinct += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+    distinct += "\"k\":-1}";
+    Value unique = parsed(distinct);
+    ASSERT_EQ(unique.count(), 101u);
+    EXPECT_EQ(unique.keyAt(99).units(), u"k99");
+    EXPECT_EQ(unique.valueAt(100).doubleValue(), -1);
+}
+
+TEST(JSONScanner, DispatchOnTheFirstCharacter) {
+    Scan truex = scanObject("truex");
+    EXPECT_TRUE(truex.value.boolValue());
+    EXPECT_EQ(truex.location, 4u);
+
+    for (const char* text : {"tru", "x", "+1", ".5", "}", "", "  ", "\xC3\xA9"}) {
+        Scan scan = scanObject(text);
+        EXPECT_TRUE(scan.succeeded) << text;
+        EXPECT_TRUE(scan.value.isNone()) << text;
+        EXPECT_TRUE(scan.error.domain.empty()) << text;
+    }
+
+    Scan exponent = scanObject("1e+5x");
+    EXPECT_EQ(exponent.value.doubleValue(), 100000);
+    EXPECT_EQ(exponent.location, 4u);
+}
+
+TEST(JSONScanner, ObjectAlwaysWritesItsOutParameter) {
+    auto scanner = jsonScanner("[1 2]");
+    Value out = Value::string(u"stale");
+    EXPECT_FALSE(scanner.scanJSONObject(&out, nullptr));
+    EXPECT_TRUE(out.isNone());
+    auto nothing = jsonScanner("x");
+    out = Value::string(u"stale");
+    EXPECT_TRUE(nothing.scanJSONObject(&out, nullptr));
+    EXPECT_TRUE(out.isNone());
+}
+
+TEST(JSONScanner, NumbersRejectNonNumbers) {
+    auto scanner = jsonScanner("x");
+    Error error;
+    EXPECT_FALSE(scanner.scanJSONNumberConstant(nullptr, &error));
+    EXPECT_EQ(error.code, JSONScanner::numberNotStarted);
+    EXPECT_EQ(error.localizedDescription(), "Could not scan number constant.");
+    EXPECT_EQ(parsed("-").doubleValue(), 0);
+    EXPECT_EQ(parsed("0012").doubleValue(), 12);
+    EXPECT_EQ(parsed("1.2.3").doubleValue(), 1.2);
+}
+
+TEST(JSONScanner, NestingHasALimit) {
+    std::string deep(JSONScanner::maximumNestingDepth, '[');
+    deep += std::string(JSONScanner::maximumNestingDepth, ']');
+    EXPECT_TRUE(parsed(deep).isArray());
+
+    std::string tooDeep(JSONScanner::maximumNestingDepth + 1, '[');
+    EXPECT_EQ(failureCode(tooDeep), JSONScanner::nestingTooDeep);
+    EXPECT_EQ(failureCode(std::string(1'000'000, '[')), JSONScanner::nestingTooDeep);
+    std::string mixed;
+    for (unsigned i = 0; i <= JSONScanner::maximumNestingDepth; ++i)
+        mixed += "{\"a\":";
+    EXPECT_EQ(failureCode(mixed), JSONScanner::nestingTooDeep);
+    EXPECT_EQ(scanObject(tooDeep).error.localizedDescription(),
+              "Could not scan value. Arrays and dictionaries nested too deeply.");
+}
+
+TEST(JSONScanner, NotQuoteCharacters) {
+    auto scanner = jsonScanner("ab\\c\"");
+    Value out;
+    EXPECT_TRUE(scanner.scanNotQuoteCharactersIntoString(&out));
+    EXPECT_EQ(out.units(), u"ab");
+    EXPECT_FALSE(scanner.scanNotQuoteCharactersIntoString(&out));
+    scanner.setScanLocation(99);
+    EXPECT_FALSE(scanner.scanNotQuoteCharactersIntoString(&out));
+}
+
+Data encoded(std::u16string_view text, bool bigEndian) {
+    std::vector<std::uint8_t> bytes;
+    for (char16_t unit : text) {
+        std::uint8_t high = std::uint8_t(unit >> 8), low = std::uint8_t(unit);
+        bytes.push_back(bigEndian ? high : low);
+        bytes.push_back(bigEndian ? low : high);
+    }
+    return Data::adopt(std::move(bytes));
+}
+
+TEST(JSONScanner, ReadsUTF16AndUTF32) {
+    for (bool big : {false, true}) {
+        auto scanner = JSONScanner::scannerWithData(encoded(u"[1,\"\u00e9\U0001F600\"]", big));
+        Value value;
+        ASSERT_TRUE(scanner.scanJSONObject(&value, nullptr));
+        ASSERT_EQ(value.count(), 2u);
+        EXPECT_EQ(value[1].units(), u"\u00e9\U0001F600");
+    }
+    auto little32 = JSONScanner::scannerWithData(Data::copy(std::string_view("[\0\0\0"
+                                                                             "7\0\0\0]\0\0\0",
+                                                                             12)));
+    Value value;
+    ASSERT_TRUE(little32.scanJSONObject(&value, nullptr));
+    EXPECT_EQ(value[0].doubleValue(), 7);
+    auto big32 = JSONScanner::scannerWithData(Data::copy(std::string_view("\0\0\0[\0\0\0]", 8)));
+    ASSERT_TRUE(big32.scanJSONObject(&value, nullptr));
+    EXPECT_TRUE(value.isArray());
+}
+
+TEST(JSONScanner, UndecodableWideTextFailsAtTheFirstScan) {
+    std::u16string lone = u"[\"a\"]";
+    lone[2] = 0xD800;
+    for (Data data : {encoded(lone, false), Data::copy(std::string_view("[\0\0\0]\0\0", 7)),
+                      Data::copy(std::string_view("\0\0\0[\0\x11\0\0", 8))}) {
+        auto scanner = JSONScanner::scannerWithData(data);
+        Error error;
+        Value out = Value::null();
+        EXPECT_FALSE(scanner.scanJSONObject(&out, &error));
+        EXPECT_TRUE(out.isNone());
+        EXPECT_EQ(error.code, JSONScanner::dataNotDecodable);
+        EXPECT_EQ(error.localizedDescription(),
+                  "Could not scan data. Data could not be decoded as UTF-16 or UTF-32.");
+        EXPECT_FALSE(scanner.scanJSONArray(nullptr, nullptr));
+    }
+}
+
+TEST(JSONScanner, AByteOrderMarkIsNotRemoved) {
+    Scan scan = scanObject("\xEF\xBB\xBF[1]");
+    EXPECT_TRUE(scan.succeeded);
+    EXPECT_TRUE(scan.value.isNone());
+}
+
+TEST(JSONScanner, ValuesOutliveTheirScanner) {
+    Value value;
+    {
+        auto scanner = jsonScanner(R"({"lens":["blue","red"]})");
+        ASSERT_TRUE(scanner.scanJSONObject(&value, nullptr));
+    }
+    Value lenses = value.objectForKey("lens");
+    value = Value();
+    EXPECT_EQ(lenses[1].units(), u"red");
+}
+
+} // namespace
+} // namespace torvane
