@@ -12,7 +12,7 @@
 // nlohmann::json's; a higher ratio is faster.
 
 #include "foundation/Arena.h"
-#include "foundation/Unicode.h"
+#include "foundation/Error.h"
 #include "json/JSON.h"
 
 #include <nlohmann/json.hpp>
@@ -61,55 +61,6 @@ double bestSeconds(Work&& work) {
     return best;
 }
 
-// The tree that Torvane's reader produces, built from RapidJSON's parse: one arena, strings as
-// UTF-16, every number a double.
-torvane::Node convert(const rapidjson::Value& source, torvane::Arena& arena, std::u16string& scratch) {
-    using torvane::Node;
-    switch (source.GetType()) {
-    case rapidjson::kNullType:
-        return Node{};
-    case rapidjson::kFalseType:
-        return Node::makeBoolean(false);
-    case rapidjson::kTrueType:
-        return Node::makeBoolean(true);
-    case rapidjson::kNumberType:
-        return Node::makeDouble(source.GetDouble());
-    case rapidjson::kStringType: {
-        scratch.clear();
-        (void)torvane::appendUTF16FromUTF8({source.GetString(), source.GetStringLength()}, scratch);
-        return Node::makeString(arena.copyArray(scratch.data(), scratch.size()),
-                                std::uint32_t(scratch.size()));
-    }
-    case rapidjson::kArrayType: {
-        auto* elements = arena.allocateArray<Node>(source.Size());
-        for (rapidjson::SizeType i = 0; i < source.Size(); ++i)
-            elements[i] = convert(source[i], arena, scratch);
-        return Node::makeArray(elements, source.Size());
-    }
-    case rapidjson::kObjectType: {
-        auto* members = arena.allocateArray<torvane::Member>(source.MemberCount());
-        std::size_t i = 0;
-        for (const auto& member : source.GetObject()) {
-            members[i].key = convert(member.name, arena, scratch);
-            members[i].value = convert(member.value, arena, scratch);
-            ++i;
-        }
-        return Node::makeDictionary(members, source.MemberCount());
-    }
-    }
-    return Node{};
-}
-
-torvane::Value torvaneTree(const std::string& text) {
-    rapidjson::Document document;
-    document.Parse<rapidjson::kParseFullPrecisionFlag>(text.data(), text.size());
-    auto arena = std::make_shared<torvane::Arena>(text.size());
-    std::u16string scratch;
-    auto* root = arena->allocateArray<torvane::Node>(1);
-    *root = convert(document, *arena, scratch);
-    return {arena, root};
-}
-
 struct Throughput {
     double read{0};
     double write{0};
@@ -126,7 +77,18 @@ double megabytesPerSecond(std::size_t bytes, double seconds) {
 
 Throughput measureTorvane(const std::string& text, std::size_t& treeBytes) {
     Throughput result;
-    torvane::Value tree = torvaneTree(text);
+    torvane::Data data = torvane::Data::copy(text);
+    result.read = megabytesPerSecond(text.size(), bestSeconds([&] {
+                                         torvane::Error error;
+                                         sink = torvane::JSONDeserializer::deserialize(data, &error).count();
+                                     }));
+    torvane::Error error;
+    torvane::Value tree = torvane::JSONDeserializer::deserialize(data, &error);
+    if (!tree) {
+        std::fprintf(stderr, "json_bench: Torvane cannot read the file: %s %ld\n", error.domain.c_str(),
+                     error.code);
+        std::exit(1);
+    }
     treeBytes = tree.arena()->bytesReserved();
     auto serializer = torvane::JSONDataSerializer::serializer();
     result.write = megabytesPerSecond(text.size(),
