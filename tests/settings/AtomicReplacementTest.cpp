@@ -16,7 +16,7 @@ using namespace torvane::platform;
 namespace {
 
 // Large enough that one file takes many write calls, so a kill lands inside a write.
-const std::string padding(64 * 1024, 'p');
+const std::string padding(32 * 1024, 'p');
 
 // Child process: synchronises a consistent pair of keys in a loop until it is killed.
 [[noreturn]] void writeForever(const std::filesystem::path& path, int generation) {
@@ -68,7 +68,7 @@ void waitForWrites(const std::filesystem::path& path, int generation) {
 TEST(SettingsAtomicReplacement, AReaderNeverSeesAHalfWrittenFileWhileTheWriterIsKilled) {
     TemporaryFolder folder;
     auto path = folder / "settings.json";
-    for (int generation = 0; generation < 8; ++generation) {
+    for (int generation = 0; generation < 6; ++generation) {
         pid_t writer = ::fork();
         ASSERT_GE(writer, 0);
         if (writer == 0)
@@ -77,7 +77,7 @@ TEST(SettingsAtomicReplacement, AReaderNeverSeesAHalfWrittenFileWhileTheWriterIs
         // Once this writer has replaced the file a few times, read while it goes on writing,
         // then kill it wherever it happens to be.
         waitForWrites(path, generation);
-        for (int read = 0; read < 40 + generation * 10; ++read)
+        for (int read = 0; read < 20 + generation * 5; ++read)
             expectWholeFile(path);
         ::kill(writer, SIGKILL);
         int status = 0;
