@@ -1,8 +1,8 @@
 #pragma once
 
 // Placeholders for the platform types that the screen's fields hold but whose real versions come
-// with later work (views and transforms with the screen's drawing, players with the sounds, the
-// capture session with the LED torch, alerts with the prompts). They carry just enough for the
+// with later work (views, layers, windows and transforms with the screen's drawing, alerts with
+// the prompts). They carry just enough for the
 // controller's state and the delegate to compile and be tested; integration replaces each with
 // the real type of the same name from src/platform and deletes it here.
 
@@ -29,8 +29,6 @@ struct Transform3D {
 struct View {};
 struct ImageView : View {};
 struct Layer {};
-struct SoundPlayer {};
-struct CaptureSession {};
 struct AlertView {};
 
 // The application's only window: it holds the controller's view.
