@@ -5,14 +5,14 @@
 
 namespace torvane::screen {
 
-std::shared_ptr<platform::View> TorvaneViewController::view() {
+std::shared_ptr<platform::ImageView> TorvaneViewController::view() {
     if (!m_view)
         loadView();
     return m_view;
 }
 
 void TorvaneViewController::loadView() {
-    m_view = std::make_shared<platform::View>();
+    m_view = std::make_shared<platform::ImageView>("view", platform::Rect{0, 0, 320, screenHeight});
 }
 
 } // namespace torvane::screen

@@ -15,10 +15,13 @@
 // then asks for `view()`, which builds the view tree once; the controller lives until the end of
 // the process. It is used on the main thread only.
 
+#include "platform/AffineTransform.h"
+#include "platform/Alert.h"
 #include "platform/CaptureSession.h"
 #include "platform/Color.h"
+#include "platform/ImageView.h"
 #include "platform/SoundPlayer.h"
-#include "screen/PendingPlatformTypes.h"
+#include "platform/Transform3D.h"
 #include "screen/ScreenEnvironment.h"
 
 #include <array>
@@ -49,7 +52,7 @@ class TorvaneViewController {
     // MARK: - Operations
 
     // The controller's root view; the first call builds the view tree (`loadView`).
-    std::shared_ptr<platform::View> view();
+    std::shared_ptr<platform::ImageView> view();
     void loadView();
 
     // Ad placement values: constants; the colours are made anew on every call.
@@ -100,8 +103,9 @@ class TorvaneViewController {
     // The shared store, fetched again by every writer before it writes. Not owned.
     platform::SettingsStore* defaults{nullptr};
     platform::Transform3D ca3DBoardTrans;
-    // The tray view's own layer. Not owned.
-    platform::Layer* gameBoardLayer{nullptr};
+    // The tray view's own layer: here the tray view itself, whose layer transform it carries.
+    // Not owned.
+    platform::ImageView* gameBoardLayer{nullptr};
     platform::AffineTransform flashlightTransform;
     platform::AffineTransform lensTransform;
     platform::AffineTransform controlTrayTransform;
@@ -109,7 +113,7 @@ class TorvaneViewController {
     // The lens picture shown at start; none leaves the lens view without a picture.
     std::optional<std::string> lensFileInUse;
     std::optional<std::string> appStoreUrl;
-    std::unique_ptr<platform::AlertView> alert;
+    std::unique_ptr<platform::Alert> alert;
     Flag deviceIsiPhone4{0};
     // The torchSession property's field; the same session as `session` once the torch has one.
     std::shared_ptr<platform::CaptureSession> m_torchSession;
@@ -127,7 +131,7 @@ class TorvaneViewController {
     platform::SettingsStore& fetchDefaults();
 
     ScreenEnvironment m_environment;
-    std::shared_ptr<platform::View> m_view;
+    std::shared_ptr<platform::ImageView> m_view;
 };
 
 } // namespace torvane::screen
