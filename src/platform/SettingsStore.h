@@ -12,6 +12,9 @@
 // text, a string asked for as a number gives the number its text begins with, and as a boolean
 // it is true for "YES"/"true" (any letter case) or a number other than 0.
 //
+// The file keeps numbers as JSON numbers, which the reader reads back as doubles: integers
+// survive a restart exactly up to 2^53 in magnitude, and their kind (integer or double) does not.
+//
 // The file is $XDG_CONFIG_HOME/torvane/settings.json (~/.config/torvane/settings.json when the
 // variable is unset), or the path given with --store. A missing file is an empty store; a file
 // that cannot be used is moved aside (SettingsFile.h) and the store starts empty. Nothing here

