@@ -1,0 +1,77 @@
+#include "platform/SettingsFile.h"
+#include "platform/SettingsStore.h"
+
+#include "TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace torvane::platform;
+
+namespace {
+
+// Large enough that one file takes many write calls, so a kill lands inside a write.
+const std::string padding(256 * 1024, 'p');
+
+// Child process: synchronises a consistent pair of keys in a loop until it is killed.
+[[noreturn]] void writeForever(const std::filesystem::path& path, int generation) {
+    SettingsStore store(path);
+    for (long n = 0;; ++n) {
+        std::string stamp = std::to_string(generation) + ":" + std::to_string(n);
+        store.setObject(stamp, "first");
+        store.setObject(padding, "padding");
+        store.setObject(stamp, "last");
+        store.synchronize();
+    }
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+// Every state of the file a reader may see: none yet, or a whole file of one synchronise.
+void expectWholeFile(const std::filesystem::path& path) {
+    if (!std::filesystem::exists(path))
+        return;
+    auto values = parseSettings(readFile(path));
+    ASSERT_TRUE(values.has_value()) << "a reader saw a half-written file";
+    ASSERT_EQ(values->at("first").utf8(), values->at("last").utf8());
+    ASSERT_EQ(values->at("padding").utf8(), padding);
+}
+
+} // namespace
+
+TEST(SettingsAtomicReplacement, AReaderNeverSeesAHalfWrittenFileWhileTheWriterIsKilled) {
+    TemporaryFolder folder;
+    auto path = folder / "settings.json";
+    for (int generation = 0; generation < 12; ++generation) {
+        pid_t writer = ::fork();
+        ASSERT_GE(writer, 0);
+        if (writer == 0)
+            writeForever(path, generation);
+
+        // Read while the writer runs, then kill it wherever it happens to be.
+        for (int read = 0; read < 20 + generation * 5; ++read)
+            expectWholeFile(path);
+        ::kill(writer, SIGKILL);
+        int status = 0;
+        ::waitpid(writer, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status));
+
+        expectWholeFile(path);
+        // The next start reads what the killed writer left, never moving it aside as corrupt.
+        testing::internal::CaptureStderr();
+        SettingsStore next(path);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with("settings.json.corrupt-"));
+}
