@@ -1,0 +1,130 @@
+#include "app/ScriptParser.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace torvane::app {
+
+namespace {
+
+std::vector<std::string_view> wordsOf(std::string_view line) {
+    std::vector<std::string_view> words;
+    std::size_t at = 0;
+    while (at < line.size()) {
+        while (at < line.size() && (line[at] == ' ' || line[at] == '\t' || line[at] == '\r'))
+            ++at;
+        std::size_t start = at;
+        while (at < line.size() && line[at] != ' ' && line[at] != '\t' && line[at] != '\r')
+            ++at;
+        if (at > start)
+            words.push_back(line.substr(start, at - start));
+    }
+    return words;
+}
+
+std::optional<double> finiteNumber(std::string_view text) {
+    double value = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<int> buttonIndex(std::string_view text) {
+    int value = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || value < 0)
+        return std::nullopt;
+    return value;
+}
+
+// The command on one line; an error text instead when the line is not one.
+std::string parseLine(std::string_view line, platform::ScriptCommand& command) {
+    using Kind = platform::ScriptCommand::Kind;
+    auto words = wordsOf(line);
+    std::string_view verb = words[0];
+    auto arguments = words.size() - 1;
+
+    if (verb == "wait") {
+        if (arguments != 1)
+            return "wait takes one number of seconds";
+        auto seconds = finiteNumber(words[1]);
+        if (!seconds || *seconds < 0)
+            return "wait takes a number of seconds from 0 up, not '" + std::string(words[1]) + "'";
+        command.kind = Kind::Wait;
+        command.seconds = *seconds;
+    } else if (verb == "tap") {
+        if (arguments != 2)
+            return "tap takes two numbers, X and Y in points";
+        auto x = finiteNumber(words[1]);
+        auto y = finiteNumber(words[2]);
+        if (!x || !y)
+            return "tap takes two numbers, X and Y in points";
+        command.kind = Kind::Tap;
+        command.point = {float(*x), float(*y)};
+    } else if (verb == "alert") {
+        auto button = arguments == 1 ? buttonIndex(words[1]) : std::optional<int>();
+        if (!button)
+            return "alert takes one button index (0, 1, ...)";
+        command.kind = Kind::Alert;
+        command.index = *button;
+    } else if (verb == "shot") {
+        if (arguments != 1 || words[1].size() <= 4 || !words[1].ends_with(".png"))
+            return "shot takes one file name ending in .png";
+        command.kind = Kind::Shot;
+        command.file = std::string(words[1]);
+    } else if (verb == "quit") {
+        if (arguments != 0)
+            return "quit takes nothing";
+        command.kind = Kind::Quit;
+    } else {
+        return "unknown command '" + std::string(verb) + "' (wait, tap, alert, shot, quit)";
+    }
+    return {};
+}
+
+} // namespace
+
+ParsedScript parseScript(std::string_view text, std::string_view name) {
+    ParsedScript parsed;
+    int lineNumber = 0;
+    while (!text.empty()) {
+        auto end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        ++lineNumber;
+
+        auto words = wordsOf(line);
+        if (words.empty() || words[0].starts_with('#'))
+            continue;
+        platform::ScriptCommand command;
+        command.line = lineNumber;
+        if (auto problem = parseLine(line, command); !problem.empty()) {
+            parsed.script.clear();
+            parsed.error = std::string(name) + ":" + std::to_string(lineNumber) + ": " + problem;
+            return parsed;
+        }
+        parsed.script.push_back(std::move(command));
+    }
+    return parsed;
+}
+
+ParsedScript parseScriptFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        ParsedScript failed;
+        failed.error = path.string() + ": cannot read the script: " + std::strerror(errno);
+        return failed;
+    }
+    std::stringstream contents;
+    contents << file.rdbuf();
+    return parseScript(contents.str(), path.string());
+}
+
+} // namespace torvane::app
