@@ -16,7 +16,7 @@ using namespace torvane::platform;
 namespace {
 
 // Large enough that one file takes many write calls, so a kill lands inside a write.
-const std::string padding(256 * 1024, 'p');
+const std::string padding(64 * 1024, 'p');
 
 // Child process: synchronises a consistent pair of keys in a loop until it is killed.
 [[noreturn]] void writeForever(const std::filesystem::path& path, int generation) {
@@ -47,19 +47,37 @@ void expectWholeFile(const std::filesystem::path& path) {
     ASSERT_EQ(values->at("padding").utf8(), padding);
 }
 
+// Waits until the file holds a write of this generation past its first few. Bounded, so that a
+// writer that cannot write fails the test instead of hanging it.
+void waitForWrites(const std::filesystem::path& path, int generation) {
+    const std::string prefix = std::to_string(generation) + ":";
+    for (int attempt = 0; attempt < 30000; ++attempt) {
+        auto values = parseSettings(readFile(path));
+        if (values && values->count("first")) {
+            std::string stamp = values->at("first").utf8();
+            if (stamp.starts_with(prefix) && std::stol(stamp.substr(prefix.size())) >= 1)
+                return;
+        }
+        ::usleep(1000);
+    }
+    FAIL() << "the writer of generation " << generation << " never wrote";
+}
+
 } // namespace
 
 TEST(SettingsAtomicReplacement, AReaderNeverSeesAHalfWrittenFileWhileTheWriterIsKilled) {
     TemporaryFolder folder;
     auto path = folder / "settings.json";
-    for (int generation = 0; generation < 12; ++generation) {
+    for (int generation = 0; generation < 8; ++generation) {
         pid_t writer = ::fork();
         ASSERT_GE(writer, 0);
         if (writer == 0)
             writeForever(path, generation);
 
-        // Read while the writer runs, then kill it wherever it happens to be.
-        for (int read = 0; read < 20 + generation * 5; ++read)
+        // Once this writer has replaced the file a few times, read while it goes on writing,
+        // then kill it wherever it happens to be.
+        waitForWrites(path, generation);
+        for (int read = 0; read < 40 + generation * 10; ++read)
             expectWholeFile(path);
         ::kill(writer, SIGKILL);
         int status = 0;
