@@ -1,0 +1,35 @@
+#pragma once
+
+// The application's main bundle (the platform's NSBundle): finds the pictures and sounds by file
+// name. Directories are searched in this order, and the first that holds the file wins:
+//   1. $TORVANE_RESOURCES, when set and not empty (tests, a relocated install);
+//   2. the build tree's resource directory, so a freshly built program runs without installing;
+//   3. the installed data directory (share/torvane).
+// A missing file is an answer (std::nullopt), never a crash: the caller leaves its view without
+// a picture or its player absent, as the platform would.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torvane::platform {
+
+// The directories searched, in order. Directories that do not exist are left out.
+[[nodiscard]] std::vector<std::string> resourceDirectories();
+
+// `pathForResource:ofType:`: the path of NAME.TYPE ("flip_board_2", "mp3"), or of NAME alone when
+// TYPE is empty. Logs one line when the file is nowhere to be found.
+[[nodiscard]] std::optional<std::string> pathForResource(std::string_view name, std::string_view type);
+
+struct ImageFile {
+    std::string path;
+    float scale{1}; // pixels per point of the file found: 1, 2 or 3
+};
+
+// The best variant of a picture ("base.png") for a display of SCALE pixels per point: the
+// smallest of NAME.png, NAME@2x.png, NAME@3x.png that is at least as sharp as the display, else
+// the sharpest there is. Logs one line when no variant exists at all.
+[[nodiscard]] std::optional<ImageFile> imagePath(std::string_view fileName, float scale);
+
+} // namespace torvane::platform

@@ -1,0 +1,36 @@
+#pragma once
+
+// One HTTP GET whose answer nobody reads (the role of NSURLConnection as the install report and the
+// network probe use it), with libcurl on a thread of its own. The caller never waits: the request
+// runs detached and owns everything it uses, so the application may end while it still runs.
+// Time-outs make sure that the thread always ends.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace torvane::platform {
+
+struct UrlResponse {
+    bool completed{false}; // an HTTP answer arrived, whatever its status
+    long status{0};        // the HTTP status, 0 without an answer
+    bool timedOut{false};
+    std::string error; // libcurl's reason when there was no answer
+};
+
+struct UrlRequest {
+    std::string url;
+    // Extra header lines, such as "Cache-Control: no-cache".
+    std::vector<std::string> headers;
+    long connectTimeoutSeconds{10};
+    long timeoutSeconds{30};
+    // Called once on the request's thread when it ends; for headless runs and tests. Leave empty
+    // when nothing needs to know.
+    std::function<void(const UrlResponse&)> completion;
+};
+
+// Traces `http.get` {url} and starts the request; returns at once. False, with a console line, when
+// no connection can be made (no thread, a URL curl refuses): the role's "no connection object".
+bool startUrlConnection(UrlRequest request);
+
+} // namespace torvane::platform

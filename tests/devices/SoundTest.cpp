@@ -1,0 +1,177 @@
+#include "platform/AudioSession.h"
+#include "platform/SoundPlayer.h"
+#include "platform/Trace.h"
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <thread>
+
+using namespace torvane::platform;
+
+namespace {
+
+// A mono 16-bit WAV of a 440 Hz tone.
+std::string toneWav(double seconds) {
+    const std::uint32_t rate = 22050;
+    const auto frames = std::uint32_t(seconds * rate);
+    std::string data;
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        auto sample = std::int16_t(12000 * std::sin(2 * M_PI * 440 * i / rate));
+        data.push_back(char(sample & 0xff));
+        data.push_back(char((sample >> 8) & 0xff));
+    }
+    auto u32 = [](std::uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
+    auto u16 = [](std::uint16_t v) { return std::string{char(v), char(v >> 8)}; };
+    return "RIFF" + u32(36 + std::uint32_t(data.size())) + "WAVE" + "fmt " + u32(16) + u16(1) + u16(1) +
+           u32(rate) + u32(rate * 2) + u16(2) + u16(16) + "data" + u32(std::uint32_t(data.size())) + data;
+}
+
+// Until the player has played out; the disk driver plays in real time.
+void waitUntilSilent(const SoundPlayer& player) {
+    for (int i = 0; i < 500 && player.isPlaying(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+bool hasSound(const std::string& raw) {
+    for (std::size_t i = 0; i + 1 < raw.size(); i += 2) {
+        if (std::abs(std::int16_t(std::uint8_t(raw[i]) | std::uint8_t(raw[i + 1]) << 8)) > 1000)
+            return true;
+    }
+    return false;
+}
+
+class Sound : public ::testing::Test {
+  protected:
+    void useDiskAudio() {
+        ::setenv("SDL_AUDIODRIVER", "disk", 1);
+        ::setenv("SDL_DISKAUDIOFILE", (folder.path() / "played.raw").c_str(), 1);
+    }
+    void TearDown() override {
+        closeTrace();
+        ::unsetenv("SDL_AUDIODRIVER");
+        ::unsetenv("SDL_DISKAUDIOFILE");
+    }
+
+    TempFolder folder;
+};
+
+} // namespace
+
+TEST_F(Sound, PlayingWritesTheSoundToTheDeviceAndTracesThePlayer) {
+    useDiskAudio();
+    auto path = folder.write("tone.wav", toneWav(0.2));
+    ASSERT_TRUE(openTrace(folder.path() / "trace.jsonl"));
+    {
+        auto player = SoundPlayer::playerWithContentsOfFile(path, "audioPlayerPickLensCover[2]");
+        ASSERT_TRUE(player);
+        ASSERT_TRUE(AudioOutput::shared()->isOpen()) << "the disk driver is an audio device";
+        player->setVolume(0.5f);
+        player->setNumberOfLoops(0);
+        EXPECT_TRUE(player->prepareToPlay());
+        EXPECT_TRUE(player->play());
+        EXPECT_TRUE(player->isPlaying());
+        waitUntilSilent(*player);
+        EXPECT_FALSE(player->isPlaying()) << "no loops: plays once";
+    } // the last player closes the device, which writes out what was played
+    EXPECT_TRUE(hasSound(folder.read("played.raw")));
+    closeTrace();
+    EXPECT_NE(
+        folder.read("trace.jsonl").find("\"op\":\"sound.play\",\"player\":\"audioPlayerPickLensCover[2]\"}"),
+        std::string::npos);
+}
+
+TEST_F(Sound, PlayersOfOneFileOverlapAndReplayDoesNotStop) {
+    useDiskAudio();
+    auto path = folder.write("tone.wav", toneWav(2.0));
+    auto lowerLensCover = SoundPlayer::playerWithContentsOfFile(path, "audioPlayerLowerLensCover");
+    auto dismissTray = SoundPlayer::playerWithContentsOfFile(path, "audioPlayerDismissTray");
+    ASSERT_TRUE(lowerLensCover && dismissTray);
+    EXPECT_TRUE(lowerLensCover->play());
+    EXPECT_TRUE(dismissTray->play());
+    EXPECT_TRUE(lowerLensCover->isPlaying());
+    EXPECT_TRUE(dismissTray->isPlaying());
+    EXPECT_TRUE(lowerLensCover->play());
+    EXPECT_TRUE(lowerLensCover->isPlaying());
+    lowerLensCover->stop();
+    EXPECT_FALSE(lowerLensCover->isPlaying());
+    EXPECT_TRUE(dismissTray->isPlaying()) << "stopping one player leaves the other";
+}
+
+TEST_F(Sound, DecodesMp3) {
+    useDiskAudio();
+    folder.write("tone.wav", toneWav(0.3));
+    std::string command = "lame --quiet '" + (folder.path() / "tone.wav").string() + "' '" +
+                          (folder.path() / "tone.mp3").string() + "'";
+    if (std::system(command.c_str()) != 0)
+        GTEST_SKIP() << "lame is not installed";
+    auto player = SoundPlayer::playerWithContentsOfFile(folder.path() / "tone.mp3", "audioPlayerFlipTrayUp");
+    ASSERT_TRUE(player);
+    EXPECT_TRUE(player->play());
+}
+
+TEST_F(Sound, MissingOrUnreadableFileGivesNoPlayer) {
+    useDiskAudio();
+    EXPECT_FALSE(SoundPlayer::playerWithContentsOfFile(folder.path() / "missing.mp3", "audioPlayerShowTray"));
+    auto garbage = folder.write("garbage.mp3", "this is not a sound file at all");
+    EXPECT_FALSE(SoundPlayer::playerWithContentsOfFile(garbage, "audioPlayerShowTray"));
+    // A good file beside them still plays.
+    auto good =
+        SoundPlayer::playerWithContentsOfFile(folder.write("tone.wav", toneWav(0.1)), "audioPlayerShowTray");
+    ASSERT_TRUE(good);
+    EXPECT_TRUE(good->play());
+}
+
+TEST_F(Sound, NoAudioDeviceLeavesEveryPlayerSilentButPresent) {
+    ::setenv("SDL_AUDIODRIVER", "nonexistent", 1);
+    auto path = folder.write("tone.wav", toneWav(0.1));
+    ASSERT_TRUE(openTrace(folder.path() / "trace.jsonl"));
+    auto player = SoundPlayer::playerWithContentsOfFile(path, "audioPlayerLowerLensCover");
+    ASSERT_TRUE(player);
+    EXPECT_FALSE(AudioOutput::shared()->isOpen());
+    player->setVolume(2.0f);
+    EXPECT_EQ(player->volume(), 1.0f);
+    player->setVolume(-1.0f);
+    EXPECT_EQ(player->volume(), 0.0f);
+    EXPECT_FALSE(player->prepareToPlay());
+    EXPECT_FALSE(player->play());
+    EXPECT_FALSE(player->isPlaying());
+    EXPECT_FALSE(SoundPlayer::playerWithContentsOfFile(folder.path() / "missing.mp3", "audioPlayerShowTray"));
+    closeTrace();
+    EXPECT_NE(folder.read("trace.jsonl").find("\"player\":\"audioPlayerLowerLensCover\""), std::string::npos)
+        << "a silent player's play is still traced";
+}
+
+TEST(AudioSession, OtherAudioPlaysWhenAPlaybackStreamRuns) {
+    TempFolder asound;
+    asound.write("card0/id", "PinePhone\n");
+    asound.write("card0/pcm0p/sub0/status", "closed\n");
+    asound.write("card0/pcm0c/sub0/status", "state: RUNNING\nowner_pid   : 42\n");
+    EXPECT_FALSE(AudioSession::otherAudioIsPlaying(asound.path())) << "a recording is not other audio";
+    asound.write("card1/pcm3p/sub0/status", "state: PREPARED\n");
+    EXPECT_FALSE(AudioSession::otherAudioIsPlaying(asound.path()));
+    asound.write("card1/pcm3p/sub1/status", "state: RUNNING\nowner_pid   : 42\n");
+    EXPECT_TRUE(AudioSession::otherAudioIsPlaying(asound.path()));
+    EXPECT_FALSE(AudioSession::otherAudioIsPlaying((asound.path() / "missing").string()));
+}
+
+TEST(AudioSession, CategoryIsTraced) {
+    TempFolder folder;
+    ASSERT_TRUE(openTrace(folder.path() / "trace.jsonl"));
+    AudioSession::setCategory(AudioCategory::SoloAmbientSound);
+    AudioSession::setCategory(AudioCategory::AmbientSound);
+    closeTrace();
+    auto lines = folder.read("trace.jsonl");
+    auto solo = lines.find("\"op\":\"audio.session\",\"category\":\"solo\"}");
+    auto ambi = lines.find("\"op\":\"audio.session\",\"category\":\"ambi\"}");
+    EXPECT_NE(solo, std::string::npos) << lines;
+    EXPECT_NE(ambi, std::string::npos) << lines;
+    EXPECT_LT(solo, ambi);
+}
