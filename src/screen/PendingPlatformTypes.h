@@ -6,7 +6,9 @@
 // controller's state and the delegate to compile and be tested; integration replaces each with
 // the real type of the same name from src/platform and deletes it here.
 
+#include "platform/CaptureSession.h"
 #include "platform/Geometry.h"
+#include "platform/SoundPlayer.h"
 
 #include <memory>
 #include <vector>
@@ -29,8 +31,6 @@ struct Transform3D {
 struct View {};
 struct ImageView : View {};
 struct Layer {};
-struct SoundPlayer {};
-struct CaptureSession {};
 struct AlertView {};
 
 // The application's only window: it holds the controller's view.
