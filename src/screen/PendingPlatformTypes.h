@@ -1,14 +1,12 @@
 #pragma once
 
 // Placeholders for the platform types that the screen's fields hold but whose real versions come
-// with later work (views and transforms with the screen's drawing, players with the sounds, the
-// capture session with the LED torch, alerts with the prompts). They carry just enough for the
+// with later work (views, layers, windows and transforms with the screen's drawing, alerts with
+// the prompts). They carry just enough for the
 // controller's state and the delegate to compile and be tested; integration replaces each with
 // the real type of the same name from src/platform and deletes it here.
 
-#include "platform/CaptureSession.h"
 #include "platform/Geometry.h"
-#include "platform/SoundPlayer.h"
 
 #include <memory>
 #include <vector>

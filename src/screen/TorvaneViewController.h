@@ -15,7 +15,9 @@
 // then asks for `view()`, which builds the view tree once; the controller lives until the end of
 // the process. It is used on the main thread only.
 
+#include "platform/CaptureSession.h"
 #include "platform/Color.h"
+#include "platform/SoundPlayer.h"
 #include "screen/PendingPlatformTypes.h"
 #include "screen/ScreenEnvironment.h"
 
