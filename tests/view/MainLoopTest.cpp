@@ -1,0 +1,205 @@
+#include "platform/MainLoop.h"
+#include "platform/Animator.h"
+#include "platform/Clock.h"
+#include "platform/ImageView.h"
+#include "platform/TouchMapping.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace torvane::platform;
+
+namespace {
+
+ScriptCommand wait(double seconds) {
+    ScriptCommand command;
+    command.kind = ScriptCommand::Kind::Wait;
+    command.seconds = seconds;
+    return command;
+}
+
+ScriptCommand tap(float x, float y) {
+    ScriptCommand command;
+    command.kind = ScriptCommand::Kind::Tap;
+    command.point = {x, y};
+    return command;
+}
+
+ScriptCommand shot(const std::string& file) {
+    ScriptCommand command;
+    command.kind = ScriptCommand::Kind::Shot;
+    command.file = file;
+    return command;
+}
+
+std::filesystem::path scratch(const std::string& name) {
+    auto folder = std::filesystem::temp_directory_path() / ("torvane-view-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    return folder / name;
+}
+
+class HeadlessLoop : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        animator().reset();
+        ASSERT_TRUE(loop.open());
+        root = std::make_shared<ImageView>("view", Rect{0, 0, 320, 568});
+        loop.setContent(root, [this](Point p) { touches.push_back(p); });
+    }
+    void TearDown() override { animator().reset(); }
+
+    MainLoop loop{MainLoopOptions{true, false, {320, 568}, 1}};
+    std::shared_ptr<ImageView> root;
+    std::vector<Point> touches;
+};
+
+} // namespace
+
+TEST(TouchMapping, PointsDoNotDependOnTheDrawableToWindowRatio) {
+    // A high-DPI window: 320×568 window units, 640×1136 drawable pixels.
+    EXPECT_FLOAT_EQ(scaleFor(640, 320), 2);
+    Point p = pointFromWindow(100, 200, {320, 568}, {320, 568});
+    EXPECT_FLOAT_EQ(p.x, 100);
+    EXPECT_FLOAT_EQ(p.y, 200);
+    // The same screen in a window of 640×1136 units (a desktop without scaling).
+    p = pointFromWindow(200, 400, {640, 1136}, {320, 568});
+    EXPECT_FLOAT_EQ(p.x, 100);
+    EXPECT_FLOAT_EQ(p.y, 200);
+    p = pointFromFinger(0.5f, 0.25f, {320, 568});
+    EXPECT_FLOAT_EQ(p.x, 160);
+    EXPECT_FLOAT_EQ(p.y, 142);
+    EXPECT_FLOAT_EQ(scaleFor(0, 320), 1); // a window not yet shown
+}
+
+TEST_F(HeadlessLoop, IdleVirtualTimeDrawsNoFrames) {
+    loop.runScript({wait(0.1)});
+    auto drawn = loop.framesDrawn();
+    EXPECT_GE(drawn, 1u); // the first frame
+    loop.runScript({wait(5)});
+    EXPECT_EQ(loop.framesDrawn(), drawn);
+}
+
+TEST_F(HeadlessLoop, AnAnimationDrawsAFrameForEachStepUntilItEnds) {
+    loop.runScript({wait(0.1)});
+    auto before = loop.framesDrawn();
+    animator().beginAnimations("slide");
+    animator().setAnimationDuration(0.5);
+    root->setTransform(AffineTransform::makeTranslation(0, 100));
+    animator().commitAnimations();
+    loop.runScript({wait(2)});
+    auto during = loop.framesDrawn() - before;
+    EXPECT_GE(during, 30u);
+    EXPECT_LE(during, 33u);
+}
+
+TEST_F(HeadlessLoop, WaitRunsPostedWorkTimersAndTheBarrierAtEachStep) {
+    std::atomic<int> posted{0};
+    std::thread other([&] { loop.post([&] { posted = posted + 1; }); });
+    other.join();
+    double firedAt = -1;
+    double start = now();
+    loop.after(0.25, [&] { firedAt = now() - start; });
+    int barriers = 0;
+    loop.setWaitBarrier([&] { ++barriers; });
+    loop.runScript({wait(0.5)});
+    EXPECT_EQ(posted, 1);
+    EXPECT_NEAR(firedAt, 0.25, 1.0 / 60 + 1e-6);
+    EXPECT_GE(firedAt, 0.25 - 1e-6);
+    EXPECT_EQ(barriers, 30);
+    EXPECT_NEAR(now() - start, 0.5, 1e-5);
+}
+
+TEST_F(HeadlessLoop, TapsGoToTheAlertAloneWhileItIsUp) {
+    loop.runScript({tap(10, 20)});
+    ASSERT_EQ(touches.size(), 1u);
+    EXPECT_FLOAT_EQ(touches[0].y, 20);
+    std::vector<int> clicks;
+    loop.alerts().show({"Title", "Message", "Cancel", {"OK"}, [&](int index) { clicks.push_back(index); }});
+    auto layout = loop.alerts().layout();
+    ASSERT_TRUE(layout);
+    Point ok = layout->buttons[1].frame.center();
+    loop.runScript({tap(10, 20), tap(ok.x, ok.y), tap(10, 20)});
+    EXPECT_EQ(clicks, std::vector<int>{1});
+    EXPECT_EQ(touches.size(), 2u); // the first and the last tap
+}
+
+TEST(HeadlessShot, IsWrittenAtTheWindowsPixelSize) {
+    animator().reset();
+    MainLoop loop(MainLoopOptions{true, false, {320, 480}, 2});
+    ASSERT_TRUE(loop.open());
+    loop.setContent(std::make_shared<ImageView>("view", Rect{0, 0, 320, 480}), {});
+    loop.alerts().show({"Title", "A message for the picture", "Cancel", {"OK"}, {}});
+    auto file = scratch("shot.png");
+    EXPECT_EQ(loop.runScript({wait(0.1), shot(file.string())}), 0);
+    SDL_Surface* picture = IMG_Load(file.c_str());
+    ASSERT_NE(picture, nullptr) << IMG_GetError();
+    EXPECT_EQ(picture->w, 640);
+    EXPECT_EQ(picture->h, 960);
+    SDL_FreeSurface(picture);
+    EXPECT_NE(loop.runScript({shot("/nonexistent-folder/x.png")}), 0);
+}
+
+TEST(WindowLoop, PostedWorkWakesTheSleepingLoop) {
+    // SDL's dummy video driver: a window without a display, as in CI.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    animator().reset();
+    MainLoop loop(MainLoopOptions{false, false, {320, 480}, 2});
+    ASSERT_TRUE(loop.open());
+    EXPECT_FLOAT_EQ(loop.screenSize().width, 320);
+    EXPECT_GT(loop.scale(), 0);
+    loop.setContent(std::make_shared<ImageView>("view", Rect{0, 0, 320, 480}), {});
+    bool ran = false;
+    // Nothing animates and no timer is due: the loop sleeps until the other thread's post.
+    std::thread other([&] {
+        loop.post([&] {
+            ran = true;
+            loop.quit();
+        });
+    });
+    EXPECT_EQ(loop.run(), 0);
+    other.join();
+    EXPECT_TRUE(ran);
+}
+
+TEST(WindowLoop, EachSetOfTouchesThatBeginsIsOneCallInPoints) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    animator().reset();
+    MainLoop loop(MainLoopOptions{false, false, {320, 480}, 2});
+    ASSERT_TRUE(loop.open());
+    std::vector<Point> touches;
+    loop.setContent(std::make_shared<ImageView>("view", Rect{0, 0, 320, 480}),
+                    [&](Point p) { touches.push_back(p); });
+    int width = 0, height = 0;
+    SDL_GetWindowSize(loop.window(), &width, &height);
+    ASSERT_GT(width, 0);
+
+    auto press = [](Uint32 which, int x, int y) {
+        SDL_Event event{};
+        event.type = SDL_MOUSEBUTTONDOWN;
+        event.button.button = SDL_BUTTON_LEFT;
+        event.button.which = which;
+        event.button.x = x;
+        event.button.y = y;
+        SDL_PushEvent(&event);
+    };
+    // A mouse press that SDL made from a touch is not a second touch.
+    press(SDL_TOUCH_MOUSEID, 1, 1);
+    press(0, width / 4, height / 2);
+    SDL_Event finger{};
+    finger.type = SDL_FINGERDOWN;
+    finger.tfinger.x = 0.9f;
+    finger.tfinger.y = 0.9f;
+    SDL_PushEvent(&finger);
+    loop.post([&] { loop.quit(); });
+    EXPECT_EQ(loop.run(), 0);
+    ASSERT_EQ(touches.size(), 1u);
+    EXPECT_NEAR(touches[0].x, 80, 1);
+    EXPECT_NEAR(touches[0].y, 240, 1);
+}

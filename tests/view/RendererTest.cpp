@@ -1,0 +1,150 @@
+#include "platform/Renderer.h"
+#include "platform/Animator.h"
+#include "platform/Image.h"
+#include "platform/ImageView.h"
+#include "platform/ResourceBundle.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+using namespace torvane::platform;
+
+namespace {
+
+SurfacePointer solid(int width, int height, Uint32 argb) {
+    SurfacePointer surface(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888));
+    SDL_FillRect(surface.get(), nullptr, argb);
+    return surface;
+}
+
+Uint32 pixel(SDL_Surface* surface, int x, int y) {
+    return static_cast<Uint32*>(surface->pixels)[y * surface->pitch / 4 + x] & 0xFFFFFF;
+}
+
+std::filesystem::path resourceFolder() {
+    auto folder = std::filesystem::temp_directory_path() / ("torvane-images-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+// A software renderer on a surface, as headless drawing uses.
+struct Offscreen {
+    Offscreen(int width, int height)
+        : surface(solid(width, height, 0xFF000000)), sdl(SDL_CreateSoftwareRenderer(surface.get())) {}
+    ~Offscreen() { SDL_DestroyRenderer(sdl); }
+    SurfacePointer surface;
+    SDL_Renderer* sdl;
+};
+
+} // namespace
+
+TEST(Image, OpaquePicturesAreToldApartFromTranslucentOnes) {
+    EXPECT_TRUE(Image("red.png", solid(4, 4, 0xFFFF0000), 1).isOpaque());
+    EXPECT_FALSE(Image("glass.png", solid(4, 4, 0x80FF0000), 1).isOpaque());
+    Image sharp("sharp.png", solid(60, 56, 0xFFFFFFFF), 2);
+    EXPECT_FLOAT_EQ(sharp.size().width, 30);
+    EXPECT_FLOAT_EQ(sharp.size().height, 28);
+}
+
+TEST(Image, ImageNamedTakesTheSharpestVariantAndToleratesMissingFiles) {
+    auto folder = resourceFolder();
+    IMG_SavePNG(solid(10, 10, 0xFF00FF00).get(), (folder / "dot.png").c_str());
+    IMG_SavePNG(solid(20, 20, 0xFF00FF00).get(), (folder / "dot@2x.png").c_str());
+    setenv("TORVANE_RESOURCES", folder.c_str(), 1);
+
+    setImageScale(2);
+    auto dot = imageNamed("dot.png");
+    ASSERT_TRUE(dot);
+    EXPECT_EQ(dot->surface()->w, 20);
+    EXPECT_FLOAT_EQ(dot->size().width, 10);
+    EXPECT_EQ(imageNamed("dot.png"), dot); // loaded once
+    EXPECT_EQ(imageNamed("missing.png"), nullptr);
+
+    // A file that is not a picture gives no image either.
+    std::FILE* bad = std::fopen((folder / "bad.png").c_str(), "w");
+    std::fputs("not a png", bad);
+    std::fclose(bad);
+    EXPECT_EQ(imageNamed("bad.png"), nullptr);
+    setImageScale(1);
+    unsetenv("TORVANE_RESOURCES");
+}
+
+TEST(Renderer, StretchesEachImageIntoItsFrameAndChildrenIntoTheirParents) {
+    animator().reset();
+    Offscreen screen(100, 100);
+    Renderer renderer(screen.sdl);
+    auto root = std::make_shared<ImageView>("root", Rect{0, 0, 100, 100});
+    auto red = std::make_shared<ImageView>("red", Rect{10, 10, 40, 20});
+    red->setImage(std::make_shared<Image>("red.png", solid(2, 2, 0xFFFF0000), 1));
+    auto blue = std::make_shared<ImageView>("blue", Rect{5, 5, 10, 10});
+    blue->setImage(std::make_shared<Image>("blue.png", solid(2, 2, 0xFF0000FF), 1));
+    red->addSubview(blue);
+    root->addSubview(red);
+    // The parent moves down by 50: its child moves with it.
+    red->setTransform(AffineTransform::makeTranslation(0, 50));
+    renderer.draw(*root, 0, 1);
+    SDL_RenderFlush(screen.sdl);
+    EXPECT_EQ(pixel(screen.surface.get(), 30, 75), 0xFF0000u);
+    EXPECT_EQ(pixel(screen.surface.get(), 30, 15), 0x000000u);
+    EXPECT_EQ(pixel(screen.surface.get(), 18, 68), 0x0000FFu);
+
+    // Hidden views and their children are not drawn.
+    red->setHidden(true);
+    renderer.draw(*root, 0, 1);
+    SDL_RenderFlush(screen.sdl);
+    EXPECT_EQ(pixel(screen.surface.get(), 30, 75), 0x000000u);
+}
+
+TEST(Renderer, AScaledViewGrowsAboutItsCentreAndAnEdgeOnOneVanishes) {
+    animator().reset();
+    Offscreen screen(100, 100);
+    Renderer renderer(screen.sdl);
+    auto root = std::make_shared<ImageView>("root", Rect{0, 0, 100, 100});
+    auto view = std::make_shared<ImageView>("tray", Rect{40, 40, 20, 20});
+    view->setImage(std::make_shared<Image>("white.png", solid(4, 4, 0xFFFFFFFF), 1));
+    root->addSubview(view);
+    view->setTransform(scale(AffineTransform::identity(), 2, 2));
+    renderer.draw(*root, 0, 2); // 2 pixels a point: the view covers 30…70 points, 60…140 pixels
+    SDL_RenderFlush(screen.sdl);
+    EXPECT_EQ(pixel(screen.surface.get(), 65, 65), 0xFFFFFFu);
+    EXPECT_EQ(pixel(screen.surface.get(), 55, 55), 0x000000u);
+
+    Transform3D edgeOn;
+    edgeOn.m34 = -0.002f;
+    edgeOn = rotate(edgeOn, 1.5707964f, 1, 0, 0);
+    view->setLayerTransform(edgeOn);
+    renderer.draw(*root, 0, 1);
+    SDL_RenderFlush(screen.sdl);
+    int lit = 0;
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            lit += pixel(screen.surface.get(), x, y) != 0;
+    EXPECT_LE(lit, 40); // at most a line of pixels
+
+    // Half-way up, its nearer lower edge is drawn wider than its upper edge.
+    Transform3D half;
+    half.m34 = -0.02f;
+    half = rotate(half, 0.6f, 1, 0, 0);
+    view->setLayerTransform(half);
+    renderer.draw(*root, 0, 1);
+    SDL_RenderFlush(screen.sdl);
+    auto widthOfRow = [&](int y) {
+        int count = 0;
+        for (int x = 0; x < 100; ++x)
+            count += pixel(screen.surface.get(), x, y) != 0;
+        return count;
+    };
+    int top = 0, bottom = 0;
+    for (int y = 0; y < 100; ++y)
+        if (widthOfRow(y)) {
+            if (!top)
+                top = widthOfRow(y);
+            bottom = widthOfRow(y);
+        }
+    EXPECT_GT(bottom, top);
+}
