@@ -1,16 +1,93 @@
-// The audio session and the sound players. Playback comes with the sounds' own work; until then
-// the session is not set up and every player stays absent, which plays nothing.
+// The sound effects: the audio session, the nine players made once at start, the lens click and
+// the rule that the sound switch silences the effects.
+//
+// Every player is created and decoded in `init`, so nothing is read or decoded at a touch. A sound
+// file that is missing or cannot be decoded leaves its player absent, and an absent player plays
+// nothing; the rest of the screen works the same.
 
 #include "screen/TorvaneViewController.h"
 
+#include "platform/AudioSession.h"
+#include "platform/ResourceBundle.h"
+#include "platform/SettingsStore.h"
+#include "platform/SoundPlayer.h"
+
+#include <optional>
+#include <string>
+
 namespace torvane::screen {
 
-void TorvaneViewController::setUpAudioSession() {}
+namespace {
+
+using platform::SoundPlayer;
+
+constexpr std::string_view lensKey = "lens_type";
+// The filled slots of the lens-pick pool; the clicks rotate through them.
+constexpr std::int32_t clickPlayers = 5;
+
+// A player preloaded to play once at `volume`. `name` is the controller's field, as the trace
+// shows it. The controller answers none of the player's delegate messages, so none is set.
+std::unique_ptr<SoundPlayer> preparedPlayer(const std::optional<std::string>& path, std::string name,
+                                            float volume) {
+    if (!path)
+        return nullptr;
+    auto player = SoundPlayer::playerWithContentsOfFile(*path, std::move(name));
+    if (!player)
+        return nullptr;
+    player->setVolume(volume);
+    player->setNumberOfLoops(0);
+    player->prepareToPlay();
+    return player;
+}
+
+} // namespace
+
+void TorvaneViewController::setUpAudioSession() {
+    // With other audio playing the effects mix under it ('ambi'); otherwise they take the audio
+    // alone ('solo'). On Linux the sound server mixes every client whichever is chosen; the
+    // category is still set, so the trace shows the platform's rule at work. When the query cannot
+    // tell, it answers "nothing plays", which picks 'solo'.
+    auto category = platform::AudioSession::otherAudioIsPlaying() ? platform::AudioCategory::AmbientSound
+                                                                  : platform::AudioCategory::SoloAmbientSound;
+    platform::AudioSession::setCategory(category);
+    platform::AudioSession::setActive(true);
+}
 
 void TorvaneViewController::createSoundPlayers() {
-    // The pool is counted with `x`, so the first lens click after start uses slot 0.
-    for (x = 0; x < 5; ++x)
-        audioPlayerPickLensCover[std::size_t(x)].reset();
+    // Three players of one file, so the lens, dismiss and show sounds can overlap.
+    auto flipBoard = platform::pathForResource("flip_board_2", "mp3");
+    audioPlayerLowerLensCover = preparedPlayer(flipBoard, "audioPlayerLowerLensCover", 1.0f);
+    audioPlayerDismissTray = preparedPlayer(flipBoard, "audioPlayerDismissTray", 1.0f);
+    audioPlayerShowTray = preparedPlayer(flipBoard, "audioPlayerShowTray", 1.0f);
+
+    auto trayUp = platform::pathForResource("tray_up", "mp3");
+    audioPlayerFlipTrayUp = preparedPlayer(trayUp, "audioPlayerFlipTrayUp", 0.1f);
+
+    // One player per click of a quick run of five, so no click cuts another short. Counted with
+    // `x`, which leaves it at 5: the first lens click after start uses slot 0.
+    auto click = platform::pathForResource("shrink_cubes_2", "mp3");
+    for (x = 0; x < clickPlayers; ++x) {
+        audioPlayerPickLensCover[std::size_t(x)] =
+            preparedPlayer(click, "audioPlayerPickLensCover[" + std::to_string(x) + "]", 0.5f);
+    }
+}
+
+void TorvaneViewController::playButtonPushSound() {
+    // After the last slot of the pool comes the first again.
+    x = x >= clickPlayers - 1 ? 0 : x + 1;
+    // `x` is public state; a value from outside the pool plays nothing rather than reading past it.
+    if (x >= 0 && std::size_t(x) < audioPlayerPickLensCover.size())
+        playEffect(audioPlayerPickLensCover[std::size_t(x)].get());
+
+    // The lens choice is stored here, with or without sound.
+    auto& store = fetchDefaults();
+    store.setObject(lensTypeStr, lensKey);
+    store.synchronize();
+}
+
+void TorvaneViewController::playEffect(SoundPlayer* player) {
+    if (soundFxOn == 1 && player)
+        player->play();
 }
 
 } // namespace torvane::screen

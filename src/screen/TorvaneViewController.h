@@ -63,6 +63,9 @@ class TorvaneViewController {
     [[nodiscard]] platform::Color secondaryTextColor() const;
 
     void iPhone4LedToggle();
+    // A lens choice: the next click player of the pool sounds (with sound on), and `lensTypeStr`
+    // is stored under "lens_type" at once, with sound on or off.
+    void playButtonPushSound();
 
     // Only the base class's behaviour: nothing to free, nothing to forget.
     void didReceiveMemoryWarning() {}
@@ -129,6 +132,9 @@ class TorvaneViewController {
     void seedStoredChoices();
     // Fetches the shared store into `defaults`, as every writer does before it writes.
     platform::SettingsStore& fetchDefaults();
+    // Plays an effect when sound is on; an absent player plays nothing. For every effect but the
+    // one that announces sound being switched on, which always plays.
+    void playEffect(platform::SoundPlayer* player);
 
     ScreenEnvironment m_environment;
     std::shared_ptr<platform::ImageView> m_view;
