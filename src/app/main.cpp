@@ -1,19 +1,49 @@
-// torvane: the flashlight. Reads the command line, then starts the application.
+// torvane: the flashlight. Reads the command line, opens the window (or the offscreen picture),
+// starts the application delegate and runs the main loop.
 
 #include "app/CommandLine.h"
+#include "app/RatingWiring.h"
 #include "app/ScriptParser.h"
 #include "app/TorvaneAppDelegate.h"
 #include "app/UIDevice_machine.h"
 #include "platform/Application.h"
-#include "platform/Clock.h"
+#include "platform/ConsoleLog.h"
+#include "platform/MainLoop.h"
 #include "platform/SettingsStore.h"
 #include "platform/Trace.h"
+#include "rating/RatingPrompt.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <span>
 
 using namespace torvane;
+
+namespace {
+
+bool hasDisplay() {
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY");
+}
+
+// Without a display the application still shows what it does: the opening sequence, headless,
+// ending in a picture of the screen.
+platform::Script openingSequenceShot(std::string& shotPath) {
+    shotPath = (std::filesystem::temp_directory_path() / "torvane-screen.png").string();
+    platform::ScriptCommand wait;
+    wait.kind = platform::ScriptCommand::Kind::Wait;
+    wait.seconds = 2.5;
+    platform::ScriptCommand shot;
+    shot.kind = platform::ScriptCommand::Kind::Shot;
+    shot.file = shotPath;
+    return {wait, shot};
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     auto commandLine =
@@ -22,7 +52,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n%s\n", commandLine.error.c_str(), app::usage().c_str());
         return app::badUsageStatus;
     }
-    const auto& options = commandLine.options;
+    auto options = commandLine.options;
     if (options.help) {
         std::printf("%s\n", app::usage().c_str());
         return 0;
@@ -39,8 +69,15 @@ int main(int argc, char** argv) {
         script = std::move(parsed.script);
     }
 
-    if (options.headless)
-        platform::setClockMode(platform::ClockMode::Virtual);
+    std::string fallbackShot;
+    if (!options.headless && !hasDisplay()) {
+        std::fprintf(stderr, "torvane: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                             "running the opening sequence headless instead\n");
+        options.headless = true;
+        if (script.empty())
+            script = openingSequenceShot(fallbackShot);
+    }
+
     if (options.traceFile && !platform::openTrace(*options.traceFile))
         return app::badUsageStatus;
     if (options.storeFile)
@@ -50,15 +87,35 @@ int main(int argc, char** argv) {
     // The torch finds its LEDs through this variable, so --leds and the environment agree.
     if (options.ledsFolder)
         ::setenv("TORVANE_LEDS", options.ledsFolder->c_str(), 1);
-    auto& application = platform::Application::sharedApplication();
-    if (options.screen)
-        application.setMainScreenSize(*options.screen);
 
-    app::TorvaneAppDelegate delegate;
+    auto& application = platform::Application::sharedApplication();
+    platform::MainLoopOptions loopOptions;
+    loopOptions.headless = options.headless;
+    loopOptions.fullscreen = options.fullscreen;
+    if (options.screen)
+        loopOptions.screen = *options.screen;
+    platform::MainLoop loop(loopOptions);
+    if (!loop.open())
+        return 1;
+    application.setMainScreenSize(loop.screenSize());
+
+    app::connectRatingPrompt(loop);
+    // A script's `wait` lets the rating check run to its end first, so that a script sees the
+    // prompt at the same point every time.
+    loop.setWaitBarrier([] { rating::RatingPrompt::waitForChecks(); });
+
+    screen::ScreenEnvironment environment = screen::ScreenEnvironment::current();
+    environment.showAlert = [&loop](platform::Alert alert) { loop.alerts().show(std::move(alert)); };
+    app::TorvaneAppDelegate delegate(std::move(environment));
     delegate.applicationDidFinishLaunching(application);
 
-    // The window and the main loop are not part of this build yet: the start ends here.
-    std::fprintf(stderr, "torvane: started; no window yet, so the application ends after its start\n");
+    auto& controller = *delegate.viewController;
+    loop.setContent(controller.view(),
+                    [&controller](platform::Point point) { controller.touchesBegan(point); });
+
+    int status = options.headless ? loop.runScript(script) : loop.run();
+    if (!fallbackShot.empty() && status == 0)
+        std::printf("torvane: the screen is in %s\n", fallbackShot.c_str());
     platform::closeTrace();
-    return 0;
+    return status;
 }

@@ -2,6 +2,7 @@
 
 #include "app/UIDevice_machine.h"
 #include "platform/Application.h"
+#include "platform/OpenURL.h"
 #include "platform/SettingsStore.h"
 
 namespace torvane::screen {
@@ -19,6 +20,18 @@ platform::SettingsStore& ScreenEnvironment::settingsStore() const {
 
 platform::Application& ScreenEnvironment::sharedApplication() const {
     return application ? *application : platform::Application::sharedApplication();
+}
+
+void ScreenEnvironment::show(platform::Alert alert) const {
+    if (showAlert)
+        showAlert(std::move(alert));
+}
+
+void ScreenEnvironment::open(const std::string& url) const {
+    if (openURL)
+        openURL(url);
+    else
+        platform::openURL(url);
 }
 
 } // namespace torvane::screen

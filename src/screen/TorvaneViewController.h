@@ -63,6 +63,20 @@ class TorvaneViewController {
     [[nodiscard]] platform::Color secondaryTextColor() const;
 
     void iPhone4LedToggle();
+
+    // A touch begins at this point of the view (none: the platform gave no touch object).
+    void touchesBegan(std::optional<platform::Point> touch);
+
+    // The animation starters, and the completion handler named for every block; `identifier` is
+    // one of the six of AnimationIdentifiers.h, compared by address.
+    void MoveLensIntoPlace();
+    void flipUpControlTray();
+    void dismissControlTray();
+    void showControlTray();
+    void animationHasFinished(const char* identifier, bool finished, void* context);
+
+    // The upgrade alert's delegate message: "Upgrade" is 0, "Not Now" 1.
+    void alertViewClickedButtonAtIndex(long buttonIndex);
     // A lens choice: the next click player of the pool sounds (with sound on), and `lensTypeStr`
     // is stored under "lens_type" at once, with sound on or off.
     void playButtonPushSound();
@@ -135,6 +149,12 @@ class TorvaneViewController {
     // Plays an effect when sound is on; an absent player plays nothing. For every effect but the
     // one that announces sound being switched on, which always plays.
     void playEffect(platform::SoundPlayer* player);
+    void beginAnimation(const char* identifier, double duration);
+    void recordTrayPosition(bool up);
+    void toggleSound();
+    [[nodiscard]] static std::string proPageUrl();
+    [[nodiscard]] static std::string makerPageUrl();
+    void openStorePage(const std::string& url);
 
     ScreenEnvironment m_environment;
     std::shared_ptr<platform::ImageView> m_view;

@@ -1,0 +1,79 @@
+#include "app/RatingWiring.h"
+
+#include "platform/BuildConfiguration.h"
+#include "platform/ConsoleLog.h"
+#include "platform/MainLoop.h"
+#include "platform/OpenURL.h"
+#include "platform/Reachability.h"
+#include "platform/SettingsStore.h"
+#include "platform/UrlConnection.h"
+#include "rating/RatingPrompt.h"
+
+#include <charconv>
+#include <chrono>
+
+namespace torvane::app {
+
+namespace {
+
+std::int64_t numericAppId() {
+    std::string text = platform::build::appId();
+    std::int64_t id = 0;
+    std::from_chars(text.data(), text.data() + text.size(), id);
+    return id;
+}
+
+platform::Alert platformAlert(rating::RatingAlert alert) {
+    platform::Alert shown{alert.title, alert.message, alert.cancelButtonTitle, alert.otherButtonTitles, {}};
+    shown.onClick = [alert = std::move(alert)](int index) mutable {
+        auto answer = std::move(alert.clickedButtonAtIndex);
+        // The answer holds the prompt; it is dropped with `answer` once it has run.
+        if (answer)
+            answer(alert, index);
+    };
+    return shown;
+}
+
+} // namespace
+
+void connectRatingPrompt(platform::MainLoop& loop) {
+    auto store = []() -> platform::SettingsStore& { return platform::SettingsStore::standard(); };
+    auto environment = std::make_shared<rating::RatingEnvironment>();
+    environment->stringForKey = [store](std::string_view key) { return store().stringForKey(key); };
+    environment->setObject = [store](const std::optional<std::string>& value, std::string_view key) {
+        if (value)
+            store().setObject(*value, key);
+        else
+            store().removeObject(key);
+    };
+    environment->doubleForKey = [store](std::string_view key) { return store().doubleForKey(key); };
+    environment->setDouble = [store](double value, std::string_view key) { store().setDouble(value, key); };
+    environment->integerForKey = [store](std::string_view key) { return store().integerForKey(key); };
+    environment->setInteger = [store](std::int64_t value, std::string_view key) {
+        store().setInteger(value, key);
+    };
+    environment->boolForKey = [store](std::string_view key) { return store().boolForKey(key); };
+    environment->setBool = [store](bool value, std::string_view key) { store().setBool(value, key); };
+    environment->synchronize = [store] { store().synchronize(); };
+    environment->applicationVersion = [] { return std::optional(platform::build::appVersion()); };
+    environment->now = [] {
+        return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+    };
+    environment->reachabilityFlags = [] { return platform::defaultRouteReachabilityFlags(); };
+    environment->startProbe = [](const std::string& url, long timeoutSeconds) {
+        platform::UrlRequest probe{url, {"Cache-Control: no-cache"}, timeoutSeconds, timeoutSeconds, {}};
+        return platform::startUrlConnection(std::move(probe));
+    };
+    environment->postToMain = [&loop](std::function<void()> work) { loop.post(std::move(work)); };
+    environment->showAlert = [&loop](rating::RatingAlert alert) {
+        loop.alerts().show(platformAlert(std::move(alert)));
+    };
+    environment->openURL = [](const std::string& url) { platform::openURL(url); };
+    environment->log = [](std::string_view line) { platform::consoleLog(line); };
+    environment->storeHost = platform::build::storeHost();
+    environment->probeHost = platform::build::probeHost();
+    environment->appId = numericAppId();
+    rating::RatingPrompt::setEnvironment(std::move(environment));
+}
+
+} // namespace torvane::app

@@ -1,0 +1,68 @@
+// touchesBegan: a touch becomes at most one action of the tray's hit tables. Only the beginning
+// of a touch counts; during a tray slide the old table stays in force.
+
+#include "screen/TorvaneViewController.h"
+
+#include "platform/ConsoleLog.h"
+#include "platform/Image.h"
+#include "platform/SettingsStore.h"
+#include "screen/HitRegions.h"
+
+#include <cstdio>
+
+namespace torvane::screen {
+
+void TorvaneViewController::touchesBegan(std::optional<platform::Point> touch) {
+    platform::Point layout = layoutPoint(touch.value_or(platform::Point{}), screenHeight);
+
+    char line[96];
+    std::snprintf(line, sizeof line, "y->%1.3f x->%1.3f", double(layout.y), double(layout.x));
+    platform::consoleLog(line);
+
+    const HitRegion* region = regionAt(layout, controlTrayUp == 1);
+    if (!region)
+        return;
+    switch (region->action) {
+    case TouchAction::MoveTray:
+        if (controlTrayUp == 1)
+            dismissControlTray();
+        else
+            showControlTray();
+        break;
+    case TouchAction::OpenProPage:
+        openStorePage(proPageUrl());
+        break;
+    case TouchAction::OpenMakerPage:
+        openStorePage(makerPageUrl());
+        break;
+    case TouchAction::ToggleSound:
+        toggleSound();
+        break;
+    case TouchAction::PickLens:
+        imageLensView->setImage(platform::imageNamed(std::string(region->imageFile)));
+        lensTypeStr = std::string(region->lensName);
+        playButtonPushSound();
+        break;
+    }
+}
+
+void TorvaneViewController::toggleSound() {
+    auto& store = fetchDefaults();
+    const char* value;
+    if (soundFxOn == 1) {
+        soundOffButtonView->setHidden(false);
+        soundFxOn = 0;
+        value = "FALSE";
+    } else {
+        // Switching sound on is heard whatever the old setting was.
+        if (audioPlayerLowerLensCover)
+            audioPlayerLowerLensCover->play();
+        soundOffButtonView->setHidden(true);
+        soundFxOn = 1;
+        value = "TRUE";
+    }
+    store.setObject(value, "soundfx_on");
+    store.synchronize();
+}
+
+} // namespace torvane::screen
