@@ -58,9 +58,9 @@ std::shared_ptr<Image> picture(const char* name, Size points, float scale, Uint3
 }
 
 double cpuSeconds() {
-    timespec spec{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &spec);
-    return double(spec.tv_sec) + double(spec.tv_nsec) / 1e9;
+    timespec cpuTime{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpuTime);
+    return double(cpuTime.tv_sec) + double(cpuTime.tv_nsec) / 1e9;
 }
 
 } // namespace
