@@ -2,7 +2,9 @@
 // to a lit torch, held against the minimal SDL2 program that shows one frame the same way
 // (sdl_floor); and the CPU time per frame and the peak memory of the opening sequence.
 //
-//   startup_bench [--runs N]       N runs of each measurement (default 15), interleaved
+//   startup_bench [--runs N] [--app PATH]
+//       N runs of each measurement (default 15), interleaved; PATH: another torvane to measure
+//       (an installed one) instead of the one built here
 //
 // Every figure is taken from outside, on child processes: fork, exec, wait4. Nothing here is
 // timed inside the application, and the application is not changed for it.
@@ -69,6 +71,7 @@ constexpr double peakMemoryGoalMb = 40;
 
 struct Options {
     int runs{15};
+    std::string app{appPath};
 };
 
 Options parseOptions(int argc, char** argv) {
@@ -77,6 +80,8 @@ Options parseOptions(int argc, char** argv) {
         std::string word = argv[i];
         if (word == "--runs" && i + 1 < argc) {
             options.runs = std::max(1, std::atoi(argv[++i]));
+        } else if (word == "--app" && i + 1 < argc) {
+            options.app = argv[++i];
         } else {
             // `tools/bootstrap bench` hands its arguments to every benchmark: others' are not errors.
             std::fprintf(stderr, "startup_bench: ignoring %s\n", argv[i]);
@@ -457,7 +462,8 @@ int main(int argc, char** argv) {
     const auto environment = childEnvironment(dir);
     writeFile(dir / "quit.script", "quit\n");
     writeFile(dir / "opening.script", "wait 2.5\nquit\n");
-    const bool haveApp = *appPath != '\0' && ::access(appPath, X_OK) == 0;
+    const std::string& app = options.app;
+    const bool haveApp = !app.empty() && ::access(app.c_str(), X_OK) == 0;
     const bool haveDemo = *viewDemoPath != '\0' && ::access(viewDemoPath, X_OK) == 0;
 
     Figures floorWall, floorRss, appWall, appTorch, appRss, appCpu, openingCpu, openingRss, openingFrames,
@@ -482,7 +488,7 @@ int main(int argc, char** argv) {
         auto firstLog = (runDir / "first.log").string();
         // The first frame is drawn before the script's first command runs (MainLoop::runScript), so
         // a script of one `quit` ends right after it: its exit bounds the first frame from above.
-        auto first = runChild({{appPath, "--headless", "--screen", screenPoints, "--store",
+        auto first = runChild({{app, "--headless", "--screen", screenPoints, "--store",
                                 (runDir / "first.json").string(), "--script", (dir / "quit.script").string(),
                                 "--leds", (runDir / "leds").string(), "--machine", "Linux-phone"},
                                firstLog,
@@ -501,7 +507,7 @@ int main(int argc, char** argv) {
         writeFile(runDir / "opening.json", storeText());
         auto openingLog = (runDir / "opening.log").string();
         auto opening = runChild(
-            {{appPath, "--headless", "--screen", screenPoints, "--store", (runDir / "opening.json").string(),
+            {{app, "--headless", "--screen", screenPoints, "--store", (runDir / "opening.json").string(),
               "--script", (dir / "opening.script").string(), "--leds", (runDir / "leds").string(),
               "--machine", "Linux-phone", "--trace", (runDir / "opening.trace").string()},
              openingLog,
