@@ -2,7 +2,7 @@
 
 #include "platform/BuildConfiguration.h"
 
-#include "TemporaryFolder.h"
+#include "../support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 

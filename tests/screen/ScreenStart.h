@@ -7,7 +7,7 @@
 #include "platform/Trace.h"
 #include "screen/TorvaneViewController.h"
 
-#include "TemporaryFolder.h"
+#include "../support/TemporaryFolder.h"
 
 #include <fstream>
 #include <memory>

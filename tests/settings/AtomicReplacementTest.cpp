@@ -1,7 +1,7 @@
 #include "platform/SettingsFile.h"
 #include "platform/SettingsStore.h"
 
-#include "TemporaryFolder.h"
+#include "../support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 

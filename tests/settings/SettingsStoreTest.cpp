@@ -1,7 +1,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/SettingsFile.h"
 
-#include "TemporaryFolder.h"
+#include "../support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 

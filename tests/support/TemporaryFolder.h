@@ -9,7 +9,7 @@
 class TemporaryFolder {
   public:
     TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "torvane-settings-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "torvane-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()))
             m_path = pattern;
     }
