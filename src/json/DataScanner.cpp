@@ -95,9 +95,9 @@ bool DataScanner::scanString(const Value& string, Value* out) {
     return true;
 }
 
-bool DataScanner::scanCharactersFromSet(const CharacterSet& set, Value* out) {
+bool DataScanner::scanRun(const CharacterSet& set, bool members, Value* out) {
     const std::uint8_t* run = m_current;
-    while (run < m_end && set.contains(*run))
+    while (run < m_end && set.contains(*run) == members)
         ++run;
     if (run == m_current)
         return false;
@@ -107,16 +107,12 @@ bool DataScanner::scanCharactersFromSet(const CharacterSet& set, Value* out) {
     return true;
 }
 
+bool DataScanner::scanCharactersFromSet(const CharacterSet& set, Value* out) {
+    return scanRun(set, true, out);
+}
+
 bool DataScanner::scanUpToCharactersFromSet(const CharacterSet& set, Value* out) {
-    const std::uint8_t* run = m_current;
-    while (run < m_end && !set.contains(*run))
-        ++run;
-    if (run == m_current)
-        return false;
-    if (out)
-        *out = textFromBytes(m_current, run);
-    m_current = run;
-    return true;
+    return scanRun(set, false, out);
 }
 
 bool DataScanner::scanUpToString(const Value& string, Value* out) {

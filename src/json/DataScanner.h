@@ -97,6 +97,8 @@ class DataScanner {
 
   private:
     [[nodiscard]] bool matchesAtCursor(const char* bytes, std::size_t size) const;
+    // Takes the bytes that are (or, with `members` false, are not) in `set`.
+    bool scanRun(const CharacterSet& set, bool members, Value* out);
 
     CharacterSet m_doubleCharacters;
     bool m_defaultDoubleCharacters{true};

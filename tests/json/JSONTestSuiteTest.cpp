@@ -2,7 +2,7 @@
 // whatever its verdict; every y_ file must give the value that a strict reader gives, except
 // where the grammar here differs on purpose (listed below).
 
-#include "CanonicalJSON.h"
+#include "../../tools/torvane-json/CanonicalJSON.h"
 #include "ScannerTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +49,7 @@ TEST(JSONTestSuite, AcceptedFilesGiveTheStrictValue) {
             continue;
         Error error;
         Value read = JSONDeserializer::deserialize(Data::copy(contents(suite / name)), &error);
-        EXPECT_EQ(test::canonical(read), value) << name << ": " << error.localizedDescription();
+        EXPECT_EQ(tool::canonical(read), value) << name << ": " << error.localizedDescription();
     }
 }
 
@@ -60,7 +60,7 @@ TEST(JSONTestSuite, EveryFileReadsWithoutHarm) {
         Error error;
         Value value = JSONDeserializer::deserialize(data, &error);
         // Whatever came back must be whole enough to print.
-        (void)test::canonical(value);
+        (void)tool::canonical(value);
         (void)JSONDeserializer::deserializeAsArray(data, nullptr);
         (void)JSONDeserializer::deserializeAsDictionary(data, nullptr);
         ++files;

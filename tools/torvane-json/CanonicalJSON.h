@@ -1,7 +1,7 @@
 #pragma once
 
-// The canonical text of a value, as torvane-json read prints it, for comparing values read by
-// different readers: keys sorted by UTF-16 units, units outside 0x20-0x7E (and `"`, `\`) as
+// The canonical text of a value, as torvane-json read prints it (and the tests compare values
+// read by different readers with it): keys sorted by UTF-16 units, units outside 0x20-0x7E (and `"`, `\`) as
 // \u with lowercase hex, numbers with %.17g, no spaces.
 
 #include "foundation/Value.h"
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace torvane::test {
+namespace torvane::tool {
 
 inline void appendCanonicalString(std::u16string_view units, std::string& out) {
     out += '"';
@@ -79,4 +79,4 @@ inline std::string canonical(const Value& value) {
     return out;
 }
 
-} // namespace torvane::test
+} // namespace torvane::tool
