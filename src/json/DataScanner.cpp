@@ -95,10 +95,15 @@ bool DataScanner::scanString(const Value& string, Value* out) {
     return true;
 }
 
-bool DataScanner::scanRun(const CharacterSet& set, bool members, Value* out) {
+const std::uint8_t* DataScanner::runEnd(const CharacterSet& set, bool members) const {
     const std::uint8_t* run = m_current;
     while (run < m_end && set.contains(*run) == members)
         ++run;
+    return run;
+}
+
+bool DataScanner::scanRun(const CharacterSet& set, bool members, Value* out) {
+    const std::uint8_t* run = runEnd(set, members);
     if (run == m_current)
         return false;
     if (out)
@@ -197,9 +202,7 @@ double DataScanner::numeralValue(const std::uint8_t* run, std::size_t size, std:
 }
 
 bool DataScanner::scanNumber(Value* out) {
-    const std::uint8_t* run = m_current;
-    while (run < m_end && m_doubleCharacters.contains(*run))
-        ++run;
+    const std::uint8_t* run = runEnd(m_doubleCharacters, true);
     if (run == m_current)
         return false;
     if (out)

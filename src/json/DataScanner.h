@@ -97,7 +97,9 @@ class DataScanner {
 
   private:
     [[nodiscard]] bool matchesAtCursor(const char* bytes, std::size_t size) const;
-    // Takes the bytes that are (or, with `members` false, are not) in `set`.
+    // The end of the run of bytes at the cursor that are (or, with `members` false, are not) in `set`.
+    [[nodiscard]] const std::uint8_t* runEnd(const CharacterSet& set, bool members) const;
+    // Takes that run.
     bool scanRun(const CharacterSet& set, bool members, Value* out);
 
     CharacterSet m_doubleCharacters;
