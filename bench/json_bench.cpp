@@ -3,8 +3,8 @@
 //
 //     json_bench [DIRECTORY] [--seconds S] [--rounds N]
 //
-// DIRECTORY holds twitter.json, citm_catalog.json and canada.json (default: the shared benchmark
-// folder beside the source tree). Each figure is the best of batches of calls, repeated for S seconds
+// DIRECTORY holds twitter.json, citm_catalog.json and canada.json (default: bench/data in the
+// source tree). Each figure is the best of batches of calls, repeated for S seconds
 // (default 0.4) in each of N rounds (default 3): the best is the least disturbed by other work on
 // the machine. The last lines are the summary, one per file:
 //     ratio FILE read=R1 write=R2 nlohmann_read=R3

@@ -147,7 +147,7 @@ TEST(JSONRoundTrip, ReadingWhatTheWriterWroteGivesTheSameValue) {
 TEST(JSONRoundTrip, TheStandardFilesSurviveAWriteAndARead) {
     auto serializer = JSONDataSerializer::serializer();
     for (const char* file : {"twitter.json", "citm_catalog.json", "canada.json"}) {
-        std::string text = readFile(std::string(TORVANE_SHARED_DIR) + "/bench/json/" + file);
+        std::string text = readFile(std::string(TORVANE_SOURCE_DIR) + "/bench/data/" + file);
         ASSERT_FALSE(text.empty()) << file;
         Error error;
         Value original = readBack(Data::copy(text), error);

@@ -17,7 +17,7 @@
 namespace torvane {
 namespace {
 
-const std::filesystem::path suite = TORVANE_SHARED_DIR "/testdata/JSONTestSuite/test_parsing";
+const std::filesystem::path suite = TORVANE_SOURCE_DIR "/tests/data/JSONTestSuite/test_parsing";
 
 // y_ files whose value here differs from a strict reader's, each with its reason. None do at
 // present: the differences of the grammar (prefix words, trailing commas, plus-less numbers,
