@@ -8,7 +8,7 @@
 // Options that take a value accept it as the next argument or after "=" (--screen=320x480).
 // A bad command line is reported with one clear message; the caller exits with status 2.
 
-#include "platform/Geometry.h"
+#include "platform/geometry/Geometry.h"
 
 #include <optional>
 #include <span>

@@ -1,12 +1,12 @@
 #include "app/RatingWiring.h"
 
-#include "platform/BuildConfiguration.h"
-#include "platform/ConsoleLog.h"
-#include "platform/MainLoop.h"
-#include "platform/OpenURL.h"
-#include "platform/Reachability.h"
-#include "platform/SettingsStore.h"
-#include "platform/UrlConnection.h"
+#include "platform/core/BuildConfiguration.h"
+#include "platform/core/ConsoleLog.h"
+#include "platform/net/OpenURL.h"
+#include "platform/net/Reachability.h"
+#include "platform/net/UrlConnection.h"
+#include "platform/storage/SettingsStore.h"
+#include "platform/view/MainLoop.h"
 #include "rating/RatingPrompt.h"
 
 #include <charconv>

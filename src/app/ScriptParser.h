@@ -12,7 +12,7 @@
 // Blank lines and lines whose first non-blank character is '#' are skipped. An unknown or
 // malformed line fails the whole script with a message naming its line number.
 
-#include "platform/ScriptCommand.h"
+#include "platform/view/ScriptCommand.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
 #include "app/TorvaneAppDelegate.h"
 
-#include "platform/Application.h"
+#include "platform/core/Application.h"
 
 namespace torvane::app {
 

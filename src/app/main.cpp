@@ -5,12 +5,12 @@
 #include "app/RatingWiring.h"
 #include "app/ScriptParser.h"
 #include "app/TorvaneAppDelegate.h"
-#include "app/UIDevice_machine.h"
-#include "platform/Application.h"
-#include "platform/ConsoleLog.h"
-#include "platform/MainLoop.h"
-#include "platform/SettingsStore.h"
-#include "platform/Trace.h"
+#include "platform/core/Application.h"
+#include "platform/core/ConsoleLog.h"
+#include "platform/core/Trace.h"
+#include "platform/core/UIDevice_machine.h"
+#include "platform/storage/SettingsStore.h"
+#include "platform/view/MainLoop.h"
 #include "rating/RatingPrompt.h"
 
 #include <cstdio>
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     if (options.storeFile)
         platform::SettingsStore::setStandardPath(*options.storeFile);
     if (options.machine)
-        app::setMachineOverride(*options.machine);
+        platform::setMachineOverride(*options.machine);
     // The torch finds its LEDs through this variable, so --leds and the environment agree.
     if (options.ledsFolder)
         ::setenv("TORVANE_LEDS", options.ledsFolder->c_str(), 1);

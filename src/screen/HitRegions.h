@@ -4,7 +4,7 @@
 // tables that turn a touch into at most one action, laid out for a 480-point-high screen.
 // Bounds are strict (a touch exactly on an edge selects nothing) and a NaN selects nothing.
 
-#include "platform/Geometry.h"
+#include "platform/geometry/Geometry.h"
 
 #include <optional>
 #include <span>

@@ -4,8 +4,8 @@
 // with the application's integration: the window. It carries just enough for the delegate to be
 // built and tested; integration replaces it with the main loop's window.
 
-#include "platform/Geometry.h"
-#include "platform/ImageView.h"
+#include "platform/geometry/Geometry.h"
+#include "platform/view/ImageView.h"
 
 #include <memory>
 #include <vector>

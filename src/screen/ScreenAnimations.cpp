@@ -11,8 +11,8 @@
 
 #include "screen/TorvaneViewController.h"
 
-#include "platform/Animator.h"
-#include "platform/SettingsStore.h"
+#include "platform/storage/SettingsStore.h"
+#include "platform/view/Animator.h"
 #include "rating/RatingPrompt.h"
 #include "screen/AnimationIdentifiers.h"
 

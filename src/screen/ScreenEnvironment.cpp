@@ -1,15 +1,15 @@
 #include "screen/ScreenEnvironment.h"
 
-#include "app/UIDevice_machine.h"
-#include "platform/Application.h"
-#include "platform/OpenURL.h"
-#include "platform/SettingsStore.h"
+#include "platform/core/Application.h"
+#include "platform/core/UIDevice_machine.h"
+#include "platform/net/OpenURL.h"
+#include "platform/storage/SettingsStore.h"
 
 namespace torvane::screen {
 
 ScreenEnvironment ScreenEnvironment::current() {
     ScreenEnvironment environment;
-    environment.machine = app::machine();
+    environment.machine = platform::machine();
     environment.screenHeight = platform::Application::sharedApplication().mainScreenBounds().height;
     return environment;
 }

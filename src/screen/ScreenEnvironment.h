@@ -4,7 +4,7 @@
 // that tests can start it against any store, model string and screen. The application passes
 // `ScreenEnvironment::current()`.
 
-#include "platform/Alert.h"
+#include "platform/alert/Alert.h"
 
 #include <functional>
 #include <optional>

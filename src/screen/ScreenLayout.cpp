@@ -5,8 +5,8 @@
 
 #include "screen/TorvaneViewController.h"
 
-#include "platform/Animator.h"
-#include "platform/Image.h"
+#include "platform/view/Animator.h"
+#include "platform/view/Image.h"
 #include "screen/AnimationIdentifiers.h"
 
 namespace torvane::screen {

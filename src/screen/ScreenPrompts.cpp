@@ -2,7 +2,7 @@
 
 #include "screen/TorvaneViewController.h"
 
-#include "platform/BuildConfiguration.h"
+#include "platform/core/BuildConfiguration.h"
 
 namespace torvane::screen {
 

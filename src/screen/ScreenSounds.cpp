@@ -7,10 +7,10 @@
 
 #include "screen/TorvaneViewController.h"
 
-#include "platform/AudioSession.h"
-#include "platform/ResourceBundle.h"
-#include "platform/SettingsStore.h"
-#include "platform/SoundPlayer.h"
+#include "platform/audio/AudioSession.h"
+#include "platform/audio/SoundPlayer.h"
+#include "platform/storage/ResourceBundle.h"
+#include "platform/storage/SettingsStore.h"
 
 #include <optional>
 #include <string>

@@ -4,9 +4,9 @@
 
 #include "screen/TorvaneViewController.h"
 
-#include "app/DeviceClass.h"
-#include "platform/Application.h"
-#include "platform/SettingsStore.h"
+#include "platform/core/Application.h"
+#include "platform/core/DeviceClass.h"
+#include "platform/storage/SettingsStore.h"
 #include "screen/LensTable.h"
 
 namespace torvane::screen {
@@ -37,7 +37,7 @@ void TorvaneViewController::init() {
 
     canCaptureAVSessions = m_environment.canCaptureAVSessions ? 1 : 0;
     screenHeight = m_environment.screenHeight.value_or(0.0f);
-    deviceIsiPhone4 = app::deviceIsiPhone4(m_environment.machine) ? 1 : 0;
+    deviceIsiPhone4 = platform::deviceIsiPhone4(m_environment.machine) ? 1 : 0;
 
     // Marked off, so this first toggle switches the torch on wherever the torch may act.
     iphoneLEDInit = 0;

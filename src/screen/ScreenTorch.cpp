@@ -5,8 +5,8 @@
 
 #include "screen/TorvaneViewController.h"
 
-#include "platform/CaptureDevice.h"
-#include "platform/CaptureSession.h"
+#include "platform/torch/CaptureDevice.h"
+#include "platform/torch/CaptureSession.h"
 
 namespace torvane::screen {
 

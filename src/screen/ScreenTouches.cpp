@@ -3,9 +3,9 @@
 
 #include "screen/TorvaneViewController.h"
 
-#include "platform/ConsoleLog.h"
-#include "platform/Image.h"
-#include "platform/SettingsStore.h"
+#include "platform/core/ConsoleLog.h"
+#include "platform/storage/SettingsStore.h"
+#include "platform/view/Image.h"
 #include "screen/HitRegions.h"
 
 #include <cstdio>

@@ -9,19 +9,19 @@
 //   ScreenSounds.cpp    the audio session and the sound players
 //   ScreenPrompts.cpp   the upgrade alert and the store links
 //   AdValues.cpp        the ad placement values
-//   app/InstallReport.cpp  recordInstallIfNeeded: the first-launch install report
+//   InstallReport.cpp   recordInstallIfNeeded: the first-launch install report
 //
 // Life cycle: the delegate creates the controller (init runs to its end in the constructor),
 // then asks for `view()`, which builds the view tree once; the controller lives until the end of
 // the process. It is used on the main thread only.
 
-#include "platform/AffineTransform.h"
-#include "platform/Alert.h"
-#include "platform/CaptureSession.h"
-#include "platform/Color.h"
-#include "platform/ImageView.h"
-#include "platform/SoundPlayer.h"
-#include "platform/Transform3D.h"
+#include "platform/alert/Alert.h"
+#include "platform/audio/SoundPlayer.h"
+#include "platform/geometry/AffineTransform.h"
+#include "platform/geometry/Color.h"
+#include "platform/geometry/Transform3D.h"
+#include "platform/torch/CaptureSession.h"
+#include "platform/view/ImageView.h"
 #include "screen/ScreenEnvironment.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "app/TorvaneAppDelegate.h"
-#include "platform/Application.h"
-#include "platform/SettingsStore.h"
+#include "platform/core/Application.h"
+#include "platform/storage/SettingsStore.h"
 
 #include <gtest/gtest.h>
 

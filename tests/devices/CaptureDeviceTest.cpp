@@ -1,6 +1,6 @@
-#include "platform/CaptureDevice.h"
-#include "platform/CaptureSession.h"
-#include "platform/Trace.h"
+#include "platform/torch/CaptureDevice.h"
+#include "platform/core/Trace.h"
+#include "platform/torch/CaptureSession.h"
 
 #include "LedTrees.h"
 

@@ -1,5 +1,5 @@
-#include "platform/OpenURL.h"
-#include "platform/Trace.h"
+#include "platform/net/OpenURL.h"
+#include "platform/core/Trace.h"
 
 #include "TempFolder.h"
 

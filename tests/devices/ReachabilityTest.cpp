@@ -1,4 +1,4 @@
-#include "platform/Reachability.h"
+#include "platform/net/Reachability.h"
 
 #include "TempFolder.h"
 

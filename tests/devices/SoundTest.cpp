@@ -1,6 +1,6 @@
-#include "platform/AudioSession.h"
-#include "platform/SoundPlayer.h"
-#include "platform/Trace.h"
+#include "platform/audio/AudioSession.h"
+#include "platform/audio/SoundPlayer.h"
+#include "platform/core/Trace.h"
 
 #include "TempFolder.h"
 

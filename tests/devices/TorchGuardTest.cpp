@@ -1,9 +1,9 @@
 // The torch goes off however the application ends: each case runs a child process (this test
 // program, running only TorchChild) that lights the LED of a made-up tree and is then ended.
 
-#include "platform/TorchGuard.h"
-#include "platform/CaptureDevice.h"
-#include "platform/CaptureSession.h"
+#include "platform/torch/TorchGuard.h"
+#include "platform/torch/CaptureDevice.h"
+#include "platform/torch/CaptureSession.h"
 
 #include "LedTrees.h"
 

@@ -1,6 +1,6 @@
-#include "platform/UrlConnection.h"
-#include "platform/AdvertisingIdentifier.h"
-#include "platform/Trace.h"
+#include "platform/net/UrlConnection.h"
+#include "platform/core/AdvertisingIdentifier.h"
+#include "platform/core/Trace.h"
 
 #include "LoopbackServer.h"
 #include "TempFolder.h"

@@ -1,4 +1,4 @@
-#include "platform/Application.h"
+#include "platform/core/Application.h"
 
 #include <gtest/gtest.h>
 

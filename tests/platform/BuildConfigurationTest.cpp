@@ -1,4 +1,4 @@
-#include "platform/BuildConfiguration.h"
+#include "platform/core/BuildConfiguration.h"
 
 #include <gtest/gtest.h>
 

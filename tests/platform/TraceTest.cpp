@@ -1,6 +1,6 @@
-#include "platform/Trace.h"
-#include "platform/Clock.h"
-#include "platform/ConsoleLog.h"
+#include "platform/core/Trace.h"
+#include "platform/core/Clock.h"
+#include "platform/core/ConsoleLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/ResourceBundle.h"
+#include "platform/storage/ResourceBundle.h"
 #include "BuiltResource.h"
 
 #include <gtest/gtest.h>

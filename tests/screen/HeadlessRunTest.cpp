@@ -1,6 +1,6 @@
 // The built application, run headless on a script as a user of the command line would.
 
-#include "platform/BuildConfiguration.h"
+#include "platform/core/BuildConfiguration.h"
 
 #include "../support/TemporaryFolder.h"
 

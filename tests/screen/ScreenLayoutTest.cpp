@@ -1,6 +1,6 @@
 #include "ScreenScene.h"
 
-#include "platform/Animator.h"
+#include "platform/view/Animator.h"
 
 #include <gtest/gtest.h>
 

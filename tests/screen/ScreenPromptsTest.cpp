@@ -1,6 +1,6 @@
 #include "ScreenScene.h"
 
-#include "platform/BuildConfiguration.h"
+#include "platform/core/BuildConfiguration.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // A started controller on the virtual clock, with the trace of the whole test open, the alerts and
 // opened URLs captured, and a fresh store and animator of its own.
 
-#include "platform/Animator.h"
-#include "platform/Application.h"
-#include "platform/Clock.h"
-#include "platform/SettingsStore.h"
-#include "platform/Trace.h"
+#include "platform/core/Application.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Trace.h"
+#include "platform/storage/SettingsStore.h"
+#include "platform/view/Animator.h"
 #include "screen/TorvaneViewController.h"
 
 #include "../support/TemporaryFolder.h"

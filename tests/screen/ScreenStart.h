@@ -2,9 +2,9 @@
 
 // Starts a controller against a store of the test's own, with the trace of the start captured.
 
-#include "platform/Application.h"
-#include "platform/SettingsStore.h"
-#include "platform/Trace.h"
+#include "platform/core/Application.h"
+#include "platform/core/Trace.h"
+#include "platform/storage/SettingsStore.h"
 #include "screen/TorvaneViewController.h"
 
 #include "../support/TemporaryFolder.h"

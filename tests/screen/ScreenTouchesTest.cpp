@@ -1,6 +1,6 @@
 #include "ScreenScene.h"
 
-#include "platform/Image.h"
+#include "platform/view/Image.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/SettingsFile.h"
-#include "platform/SettingsStore.h"
+#include "platform/storage/SettingsFile.h"
+#include "platform/storage/SettingsStore.h"
 
 #include "../support/TemporaryFolder.h"
 

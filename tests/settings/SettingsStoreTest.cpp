@@ -1,5 +1,5 @@
-#include "platform/SettingsStore.h"
-#include "platform/SettingsFile.h"
+#include "platform/storage/SettingsStore.h"
+#include "platform/storage/SettingsFile.h"
 
 #include "../support/TemporaryFolder.h"
 

@@ -1,5 +1,5 @@
-#include "platform/AlertLayout.h"
-#include "platform/AlertPresenter.h"
+#include "platform/alert/AlertLayout.h"
+#include "platform/alert/AlertPresenter.h"
 
 #include <gtest/gtest.h>
 

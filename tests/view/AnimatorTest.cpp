@@ -1,7 +1,7 @@
-#include "platform/Animator.h"
-#include "platform/Clock.h"
-#include "platform/ImageView.h"
-#include "platform/TransformInterpolation.h"
+#include "platform/view/Animator.h"
+#include "platform/core/Clock.h"
+#include "platform/geometry/TransformInterpolation.h"
+#include "platform/view/ImageView.h"
 
 #include <gtest/gtest.h>
 

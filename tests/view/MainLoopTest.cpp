@@ -1,8 +1,8 @@
-#include "platform/MainLoop.h"
-#include "platform/Animator.h"
-#include "platform/Clock.h"
-#include "platform/ImageView.h"
-#include "platform/TouchMapping.h"
+#include "platform/view/MainLoop.h"
+#include "platform/core/Clock.h"
+#include "platform/view/Animator.h"
+#include "platform/view/ImageView.h"
+#include "platform/view/TouchMapping.h"
 
 #include <SDL.h>
 #include <SDL_image.h>

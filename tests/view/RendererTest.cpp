@@ -1,8 +1,8 @@
-#include "platform/Renderer.h"
-#include "platform/Animator.h"
-#include "platform/Image.h"
-#include "platform/ImageView.h"
-#include "platform/ResourceBundle.h"
+#include "platform/view/Renderer.h"
+#include "platform/storage/ResourceBundle.h"
+#include "platform/view/Animator.h"
+#include "platform/view/Image.h"
+#include "platform/view/ImageView.h"
 
 #include <SDL.h>
 #include <SDL_image.h>

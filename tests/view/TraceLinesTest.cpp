@@ -1,8 +1,8 @@
-#include "platform/AlertPresenter.h"
-#include "platform/Animator.h"
-#include "platform/Clock.h"
-#include "platform/ImageView.h"
-#include "platform/Trace.h"
+#include "platform/alert/AlertPresenter.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Trace.h"
+#include "platform/view/Animator.h"
+#include "platform/view/ImageView.h"
 
 #include <gtest/gtest.h>
 

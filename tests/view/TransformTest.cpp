@@ -1,6 +1,6 @@
-#include "platform/AffineTransform.h"
-#include "platform/Transform3D.h"
-#include "platform/TransformInterpolation.h"
+#include "platform/geometry/AffineTransform.h"
+#include "platform/geometry/Transform3D.h"
+#include "platform/geometry/TransformInterpolation.h"
 
 #include <gtest/gtest.h>
 

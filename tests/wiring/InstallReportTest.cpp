@@ -1,6 +1,6 @@
 #include "WiredStart.h"
 
-#include "platform/BuildConfiguration.h"
+#include "platform/core/BuildConfiguration.h"
 
 #include "../devices/LoopbackServer.h"
 

@@ -1,8 +1,8 @@
 #include "WiredStart.h"
 
-#include "platform/AudioOutput.h"
-#include "platform/AudioSession.h"
-#include "platform/SoundPlayer.h"
+#include "platform/audio/AudioOutput.h"
+#include "platform/audio/AudioSession.h"
+#include "platform/audio/SoundPlayer.h"
 
 #include <gtest/gtest.h>
 

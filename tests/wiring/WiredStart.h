@@ -4,10 +4,10 @@
 // of the test's own. The trace stays open for the whole test, so what the controller does after
 // its start is traced too.
 
-#include "platform/Application.h"
-#include "platform/LedClass.h"
-#include "platform/SettingsStore.h"
-#include "platform/Trace.h"
+#include "platform/core/Application.h"
+#include "platform/core/Trace.h"
+#include "platform/storage/SettingsStore.h"
+#include "platform/torch/LedClass.h"
 #include "screen/TorvaneViewController.h"
 
 #include "../devices/LedTrees.h"

@@ -3,11 +3,11 @@
 //
 //   torvane-view-demo [--out DIR] [--scale N] [--height POINTS] [--alert yes|no]
 
-#include "platform/Animator.h"
-#include "platform/Clock.h"
-#include "platform/Image.h"
-#include "platform/ImageView.h"
-#include "platform/MainLoop.h"
+#include "platform/core/Clock.h"
+#include "platform/view/Animator.h"
+#include "platform/view/Image.h"
+#include "platform/view/ImageView.h"
+#include "platform/view/MainLoop.h"
 
 #include <SDL.h>
 

@@ -1,0 +1,71 @@
+#include "platform/audio/AudioOutput.h"
+
+#include "platform/core/ConsoleLog.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <atomic>
+#include <mutex>
+#include <string>
+
+namespace torvane::platform {
+
+namespace {
+
+constexpr int sampleRate = 44100;
+constexpr int channelsOut = 2;
+// About 23 ms at 44.1 kHz: short enough that a click follows the touch.
+constexpr int bufferFrames = 1024;
+
+std::mutex outputMutex;
+std::weak_ptr<AudioOutput> current;
+std::atomic<bool> toldSilent{false};
+
+} // namespace
+
+std::shared_ptr<AudioOutput> AudioOutput::shared() {
+    std::lock_guard lock(outputMutex);
+    if (auto output = current.lock())
+        return output;
+    std::shared_ptr<AudioOutput> output(new AudioOutput());
+    current = output;
+    return output;
+}
+
+AudioOutput::AudioOutput() {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        if (!toldSilent.exchange(true))
+            consoleLog(std::string("sound: no audio device, effects are silent: ") + SDL_GetError());
+        return;
+    }
+    Mix_Init(MIX_INIT_MP3);
+    if (Mix_OpenAudio(sampleRate, MIX_DEFAULT_FORMAT, channelsOut, bufferFrames) != 0) {
+        if (!toldSilent.exchange(true))
+            consoleLog(std::string("sound: no audio device, effects are silent: ") + Mix_GetError());
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return;
+    }
+    Mix_AllocateChannels(0);
+    m_open = true;
+}
+
+AudioOutput::~AudioOutput() {
+    if (!m_open)
+        return;
+    Mix_HaltChannel(-1);
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+int AudioOutput::allocateChannel() {
+    if (!m_open)
+        return -1;
+    std::lock_guard lock(outputMutex);
+    int channel = m_channels++;
+    Mix_AllocateChannels(m_channels);
+    return channel;
+}
+
+} // namespace torvane::platform

@@ -1,0 +1,70 @@
+#include "platform/audio/SoundPlayer.h"
+
+#include "platform/core/ConsoleLog.h"
+#include "platform/core/Trace.h"
+
+#include <SDL_mixer.h>
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+namespace torvane::platform {
+
+void SoundPlayer::ChunkFree::operator()(Mix_Chunk* chunk) const {
+    Mix_FreeChunk(chunk);
+}
+
+SoundPlayer::SoundPlayer(std::string name, std::shared_ptr<AudioOutput> output)
+    : m_name(std::move(name)), m_output(std::move(output)) {}
+
+std::unique_ptr<SoundPlayer> SoundPlayer::playerWithContentsOfFile(const std::string& path,
+                                                                   std::string name) {
+    // Checked even without an audio device, so that a missing file is the same state everywhere.
+    if (!std::ifstream(path, std::ios::binary)) {
+        consoleLog("sound: cannot read " + path + ": " + std::strerror(errno));
+        return nullptr;
+    }
+    std::unique_ptr<SoundPlayer> player(new SoundPlayer(std::move(name), AudioOutput::shared()));
+    if (!player->m_output->isOpen())
+        return player;
+    player->m_chunk.reset(Mix_LoadWAV(path.c_str()));
+    if (!player->m_chunk) {
+        consoleLog("sound: cannot decode " + path + ": " + Mix_GetError());
+        return nullptr;
+    }
+    player->m_channel = player->m_output->allocateChannel();
+    player->setVolume(player->m_volume);
+    return player;
+}
+
+SoundPlayer::~SoundPlayer() {
+    stop();
+}
+
+void SoundPlayer::setVolume(float volume) {
+    m_volume = std::isnan(volume) ? 0.0f : std::clamp(volume, 0.0f, 1.0f);
+    if (m_channel >= 0)
+        Mix_Volume(m_channel, int(std::lround(m_volume * MIX_MAX_VOLUME)));
+}
+
+bool SoundPlayer::play() {
+    trace("sound.play", {{"player", m_name}});
+    if (!m_chunk || m_channel < 0)
+        return false;
+    if (isPlaying())
+        return true;
+    return Mix_PlayChannel(m_channel, m_chunk.get(), m_numberOfLoops) >= 0;
+}
+
+void SoundPlayer::stop() {
+    if (m_channel >= 0)
+        Mix_HaltChannel(m_channel);
+}
+
+bool SoundPlayer::isPlaying() const {
+    return m_channel >= 0 && Mix_Playing(m_channel) != 0 && Mix_GetChunk(m_channel) == m_chunk.get();
+}
+
+} // namespace torvane::platform

@@ -1,0 +1,11 @@
+#include "platform/core/DeviceClass.h"
+
+namespace torvane::platform {
+
+bool deviceIsiPhone4(const std::optional<std::string>& model) {
+    if (!model)
+        return false;
+    return model->find("iPhone2") == std::string::npos;
+}
+
+} // namespace torvane::platform

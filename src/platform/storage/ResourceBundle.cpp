@@ -1,0 +1,107 @@
+#include "platform/storage/ResourceBundle.h"
+
+#include "platform/core/ConsoleLog.h"
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace torvane::platform {
+
+namespace {
+
+// Set by the build (src/platform/CMakeLists.txt).
+constexpr const char* buildResourceDirectory = TORVANE_BUILD_RESOURCE_DIR;
+constexpr const char* installedResourceDirectory = TORVANE_INSTALLED_RESOURCE_DIR;
+constexpr const char* overrideVariable = "TORVANE_RESOURCES";
+
+// Resource names are plain file names: a name that could climb out of the bundle finds nothing.
+bool isPlainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
+bool isRegularFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+// Searches every directory for FILENAME without logging; the callers decide what a miss means.
+std::optional<std::string> findFile(std::string_view fileName) {
+    if (!isPlainFileName(fileName))
+        return std::nullopt;
+    for (const auto& directory : resourceDirectories()) {
+        auto path = std::filesystem::path(directory) / fileName;
+        if (isRegularFile(path))
+            return path.string();
+    }
+    return std::nullopt;
+}
+
+std::string withScaleSuffix(std::string_view fileName, int scale) {
+    auto dot = fileName.rfind('.');
+    if (dot == std::string_view::npos || dot == 0)
+        dot = fileName.size();
+    std::string variant(fileName.substr(0, dot));
+    if (scale > 1)
+        variant += "@" + std::to_string(scale) + "x";
+    variant += fileName.substr(dot);
+    return variant;
+}
+
+} // namespace
+
+std::vector<std::string> resourceDirectories() {
+    std::vector<std::string> directories;
+    auto addIfPresent = [&](const char* directory) {
+        std::error_code error;
+        if (directory && *directory && std::filesystem::is_directory(directory, error))
+            directories.emplace_back(directory);
+    };
+    addIfPresent(std::getenv(overrideVariable));
+    addIfPresent(buildResourceDirectory);
+    addIfPresent(installedResourceDirectory);
+    return directories;
+}
+
+std::optional<std::string> pathForResource(std::string_view name, std::string_view type) {
+    std::string fileName(name);
+    if (!type.empty()) {
+        fileName += '.';
+        fileName += type;
+    }
+    auto path = findFile(fileName);
+    if (!path)
+        consoleLog("resources: no file \"" + fileName + "\" in the bundle");
+    return path;
+}
+
+std::optional<ImageFile> imagePath(std::string_view fileName, float scale) {
+    // The variant that matches the display first, then sharper ones (scaled down, still crisp),
+    // then blurrier ones as a last resort.
+    int wanted = 1;
+    if (std::isfinite(scale) && scale > 1)
+        wanted = scale > 2 ? 3 : 2;
+    std::array<int, 3> order{};
+    switch (wanted) {
+    case 1:
+        order = {1, 2, 3};
+        break;
+    case 2:
+        order = {2, 3, 1};
+        break;
+    default:
+        order = {3, 2, 1};
+        break;
+    }
+    for (int variant : order) {
+        if (auto path = findFile(withScaleSuffix(fileName, variant)))
+            return ImageFile{*path, float(variant)};
+    }
+    consoleLog("resources: no picture \"" + std::string(fileName) + "\" in the bundle");
+    return std::nullopt;
+}
+
+} // namespace torvane::platform

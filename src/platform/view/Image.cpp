@@ -1,0 +1,88 @@
+#include "platform/view/Image.h"
+
+#include "platform/core/ConsoleLog.h"
+#include "platform/storage/ResourceBundle.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <map>
+#include <mutex>
+#include <utility>
+
+namespace torvane::platform {
+
+namespace {
+
+std::mutex cacheMutex;
+float imageScale = 1;
+// Misses are cached too, so that a missing picture is looked for and reported once.
+std::map<std::string, std::shared_ptr<Image>> cache;
+
+bool everyPixelOpaque(SDL_Surface* surface) {
+    if (!surface->format->Amask)
+        return true;
+    if (SDL_LockSurface(surface) != 0)
+        return false;
+    bool opaque = true;
+    const auto* pixels = static_cast<const unsigned char*>(surface->pixels);
+    for (int y = 0; y < surface->h && opaque; ++y) {
+        const auto* row = reinterpret_cast<const Uint32*>(pixels + std::size_t(y) * surface->pitch);
+        for (int x = 0; x < surface->w; ++x)
+            if ((row[x] & surface->format->Amask) != surface->format->Amask) {
+                opaque = false;
+                break;
+            }
+    }
+    SDL_UnlockSurface(surface);
+    return opaque;
+}
+
+} // namespace
+
+void SurfaceDeleter::operator()(SDL_Surface* surface) const {
+    SDL_FreeSurface(surface);
+}
+
+Image::Image(std::string fileName, SurfacePointer surface, float scale)
+    : m_fileName(std::move(fileName)), m_surface(std::move(surface)), m_scale(scale > 0 ? scale : 1),
+      m_opaque(everyPixelOpaque(m_surface.get())) {}
+
+Size Image::size() const {
+    return {float(m_surface->w) / m_scale, float(m_surface->h) / m_scale};
+}
+
+void setImageScale(float scale) {
+    std::lock_guard lock(cacheMutex);
+    if (scale != imageScale)
+        cache.clear();
+    imageScale = scale;
+}
+
+std::shared_ptr<Image> loadImageFile(const std::string& path, const std::string& fileName, float scale) {
+    SurfacePointer loaded(IMG_Load(path.c_str()));
+    if (!loaded) {
+        consoleLog("image: cannot read " + path + ": " + SDL_GetError());
+        return nullptr;
+    }
+    // One pixel format for every picture: the software renderer's own, so drawing never converts.
+    SurfacePointer converted(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!converted) {
+        consoleLog("image: cannot convert " + path + ": " + SDL_GetError());
+        return nullptr;
+    }
+    return std::make_shared<Image>(fileName, std::move(converted), scale);
+}
+
+std::shared_ptr<Image> imageNamed(const std::string& fileName) {
+    std::lock_guard lock(cacheMutex);
+    if (auto found = cache.find(fileName); found != cache.end())
+        return found->second;
+    std::shared_ptr<Image> image;
+    if (auto file = imagePath(fileName, imageScale)) // a missing picture is logged there
+        image = loadImageFile(file->path, fileName, file->scale);
+    cache.emplace(fileName, image);
+    return image;
+}
+
+} // namespace torvane::platform

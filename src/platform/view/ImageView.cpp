@@ -1,0 +1,71 @@
+#include "platform/view/ImageView.h"
+
+#include "platform/core/Clock.h"
+#include "platform/core/NeedsDisplay.h"
+#include "platform/core/Trace.h"
+#include "platform/geometry/TransformInterpolation.h"
+
+#include <utility>
+
+namespace torvane::platform {
+
+ImageView::ImageView(std::string name, Rect frame) : m_name(std::move(name)), m_frame(frame) {}
+
+void ImageView::setImage(std::shared_ptr<Image> image) {
+    m_image = std::move(image);
+    trace("view.image",
+          {{"view", m_name},
+           {"image", m_image ? std::optional<std::string>(m_image->fileName()) : std::nullopt}});
+    setNeedsDisplay();
+}
+
+void ImageView::setHidden(bool hidden) {
+    m_hidden = hidden;
+    trace("view.hidden", {{"view", m_name}, {"hidden", hidden}});
+    setNeedsDisplay();
+}
+
+void ImageView::setTransform(const AffineTransform& transform) {
+    setLayerTransform(Transform3D::fromAffine(transform));
+}
+
+void ImageView::setLayerTransform(const Transform3D& transform) {
+    setNeedsDisplay();
+    auto block = animator().openBlock();
+    if (!block) {
+        m_animation.reset();
+        m_transform = transform;
+        return;
+    }
+    if (m_animation && m_animation->block == block) {
+        m_transform = transform; // a second change in the same block keeps its starting point
+        return;
+    }
+    double time = now();
+    Transform3D onScreen = presentationTransform(time);
+    if (m_animation && m_animation->block->end() > time)
+        animator().interrupt(m_animation->block);
+    m_animation = TransformAnimation{onScreen, std::move(block)};
+    m_transform = transform;
+}
+
+Transform3D ImageView::presentationTransform(double time) const {
+    if (!isAnimating(time))
+        return m_transform;
+    const AnimationBlock& block = *m_animation->block;
+    double progress = block.duration > 0 ? (time - block.start) / block.duration : 1;
+    return interpolate(m_animation->from, m_transform, float(easeInEaseOut(progress)));
+}
+
+bool ImageView::isAnimating(double time) const {
+    return m_animation && m_animation->block->end() > time;
+}
+
+void ImageView::addSubview(std::shared_ptr<ImageView> child) {
+    if (!child || child.get() == this)
+        return;
+    m_subviews.push_back(std::move(child));
+    setNeedsDisplay();
+}
+
+} // namespace torvane::platform

@@ -1,0 +1,365 @@
+#include "platform/view/MainLoop.h"
+
+#include "platform/core/Clock.h"
+#include "platform/core/ConsoleLog.h"
+#include "platform/core/NeedsDisplay.h"
+#include "platform/view/Animator.h"
+#include "platform/view/Image.h"
+#include "platform/view/TouchMapping.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <utility>
+
+namespace torvane::platform {
+
+namespace {
+
+constexpr double frameInterval = 1.0 / 60;
+constexpr const char* windowTitle = "Torvane";
+
+} // namespace
+
+MainLoop::MainLoop(MainLoopOptions options) : m_options(options), m_screen(options.screen) {}
+
+MainLoop::~MainLoop() {
+    m_renderer.reset();
+    if (m_sdlRenderer)
+        SDL_DestroyRenderer(m_sdlRenderer);
+    if (m_offscreen)
+        SDL_FreeSurface(m_offscreen);
+    if (m_window)
+        SDL_DestroyWindow(m_window);
+    if (m_videoStarted)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+Size MainLoop::pixelSize() const {
+    return {std::round(m_screen.width * m_scale), std::round(m_screen.height * m_scale)};
+}
+
+bool MainLoop::open() {
+    // SDL's software renderer otherwise presents through Mesa: ten times slower to start.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    bool opened = m_options.headless ? openOffscreen() : openWindow();
+    if (!opened)
+        return false;
+    setImageScale(m_scale);
+    m_alerts.setScreen(m_screen, m_scale);
+    m_renderer = std::make_unique<Renderer>(m_sdlRenderer);
+    setNeedsDisplay();
+    return true;
+}
+
+bool MainLoop::openOffscreen() {
+    setClockMode(ClockMode::Virtual);
+    m_scale = m_options.scale > 0 ? m_options.scale : 1;
+    Size pixels = pixelSize();
+    m_offscreen = SDL_CreateRGBSurfaceWithFormat(0, int(pixels.width), int(pixels.height), 32,
+                                                 SDL_PIXELFORMAT_ARGB8888);
+    if (!m_offscreen) {
+        consoleLog(std::string("screen: cannot make the offscreen picture: ") + SDL_GetError());
+        return false;
+    }
+    m_sdlRenderer = SDL_CreateSoftwareRenderer(m_offscreen);
+    if (!m_sdlRenderer) {
+        consoleLog(std::string("screen: cannot draw offscreen: ") + SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+bool MainLoop::openWindow() {
+    // A touch must not arrive twice, once as a finger and once as the mouse SDL makes of it.
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        consoleLog(std::string("screen: no display: ") + SDL_GetError());
+        return false;
+    }
+    m_videoStarted = true;
+    m_wakeEvent = SDL_RegisterEvents(1);
+    // The idle timer's counterpart: the screen must not blank while the flashlight is on.
+    SDL_DisableScreenSaver();
+
+    float scale = m_options.scale > 0 ? m_options.scale : 1;
+    SDL_Rect usable{};
+    if (!m_options.fullscreen && SDL_GetDisplayUsableBounds(0, &usable) == 0 && usable.h > 0)
+        while (scale > 1 && m_screen.height * scale > float(usable.h))
+            scale -= 1; // a desktop too small for the asked scale gets the next one that fits
+    Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_SHOWN;
+    if (m_options.fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    m_window = SDL_CreateWindow(windowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                int(m_screen.width * scale), int(m_screen.height * scale), flags);
+    if (!m_window) {
+        consoleLog(std::string("screen: cannot open a window: ") + SDL_GetError());
+        return false;
+    }
+    m_sdlRenderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!m_sdlRenderer)
+        m_sdlRenderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_SOFTWARE);
+    if (!m_sdlRenderer) {
+        consoleLog(std::string("screen: cannot draw in the window: ") + SDL_GetError());
+        return false;
+    }
+    updateWindowScale();
+    return true;
+}
+
+void MainLoop::updateWindowScale() {
+    int width = 0, height = 0;
+    if (SDL_GetRendererOutputSize(m_sdlRenderer, &width, &height) != 0 || width <= 0)
+        return;
+    m_scale = scaleFor(width, m_screen.width);
+    if (m_options.fullscreen)
+        m_screen.height = std::round(float(height) / m_scale);
+    m_alerts.setScreen(m_screen, m_scale);
+    setNeedsDisplay();
+}
+
+void MainLoop::setContent(std::shared_ptr<ImageView> root, std::function<void(Point)> touchesBegan) {
+    m_root = std::move(root);
+    m_touchesBegan = std::move(touchesBegan);
+    setNeedsDisplay();
+}
+
+void MainLoop::post(std::function<void()> work) {
+    {
+        std::lock_guard lock(m_postMutex);
+        m_posts.push_back(std::move(work));
+    }
+    if (m_wakeEvent != 0 && m_wakeEvent != Uint32(-1)) {
+        SDL_Event wake{};
+        wake.type = m_wakeEvent;
+        SDL_PushEvent(&wake);
+    }
+}
+
+void MainLoop::after(double seconds, std::function<void()> work) {
+    double delay = std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+    m_timers.push_back({now() + delay, m_timerOrder++, std::move(work)});
+}
+
+void MainLoop::setWaitBarrier(std::function<void()> barrier) {
+    m_waitBarrier = std::move(barrier);
+}
+
+bool MainLoop::hasPosts() {
+    std::lock_guard lock(m_postMutex);
+    return !m_posts.empty();
+}
+
+void MainLoop::runPosts() {
+    std::deque<std::function<void()>> work;
+    {
+        std::lock_guard lock(m_postMutex);
+        work.swap(m_posts);
+    }
+    for (auto& item : work)
+        if (item)
+            item();
+}
+
+void MainLoop::runTimers() {
+    // Timers that fall due while others run wait for the next pass, as on the platform.
+    double time = now();
+    std::vector<Timer> due;
+    std::erase_if(m_timers, [&](Timer& timer) {
+        if (timer.due > time)
+            return false;
+        due.push_back(std::move(timer));
+        return true;
+    });
+    std::sort(due.begin(), due.end(), [](const Timer& a, const Timer& b) {
+        return a.due != b.due ? a.due < b.due : a.order < b.order;
+    });
+    for (auto& timer : due)
+        if (timer.work)
+            timer.work();
+}
+
+void MainLoop::frame() {
+    runPosts();
+    runTimers();
+    animator().advance(now());
+    bool animating = animator().isAnimating(now());
+    if (takeNeedsDisplay() || animating)
+        draw();
+}
+
+void MainLoop::draw() {
+    if (!m_renderer)
+        return;
+    if (m_root)
+        m_renderer->draw(*m_root, now(), m_scale);
+    else {
+        SDL_SetRenderDrawColor(m_sdlRenderer, 0, 0, 0, 255);
+        SDL_RenderClear(m_sdlRenderer);
+    }
+    m_alerts.draw(m_sdlRenderer);
+    SDL_RenderPresent(m_sdlRenderer);
+    ++m_framesDrawn;
+}
+
+void MainLoop::touch(Point point) {
+    if (m_alerts.touch(point))
+        return;
+    if (m_touchesBegan)
+        m_touchesBegan(point);
+}
+
+int MainLoop::millisecondsToNextWork() {
+    double next = -1;
+    for (const auto& timer : m_timers)
+        if (next < 0 || timer.due < next)
+            next = timer.due;
+    double end = animator().nextEnd();
+    if (end >= 0 && (next < 0 || end < next))
+        next = end;
+    if (next < 0)
+        return -1;
+    return std::max(0, int(std::ceil((next - now()) * 1000)));
+}
+
+void MainLoop::handleEvents(bool wait) {
+    SDL_Event event;
+    bool have = false;
+    if (wait) {
+        int timeout = millisecondsToNextWork();
+        have = timeout < 0 ? SDL_WaitEvent(&event) == 1 : SDL_WaitEventTimeout(&event, timeout) == 1;
+    } else {
+        have = SDL_PollEvent(&event) == 1;
+    }
+    // One call per set of touches that begins: the fingers and presses of one pass are one set,
+    // and the first of them stands for it, as the controller reads only one touch.
+    std::optional<Point> began;
+    while (have) {
+        switch (event.type) {
+        case SDL_QUIT:
+            m_quit = true;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT && event.button.which != SDL_TOUCH_MOUSEID && !began) {
+                int width = 0, height = 0;
+                SDL_GetWindowSize(m_window, &width, &height);
+                began = pointFromWindow(float(event.button.x), float(event.button.y),
+                                        {float(width), float(height)}, m_screen);
+            }
+            break;
+        case SDL_FINGERDOWN:
+            if (!began)
+                began = pointFromFinger(event.tfinger.x, event.tfinger.y, m_screen);
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                updateWindowScale();
+            setNeedsDisplay();
+            break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            setNeedsDisplay();
+            break;
+        default:
+            break;
+        }
+        have = SDL_PollEvent(&event) == 1;
+    }
+    if (began)
+        touch(*began);
+}
+
+int MainLoop::run() {
+    if (!m_window)
+        return 1;
+    while (!m_quit) {
+        std::uint64_t start = SDL_GetTicks64();
+        bool busy = animator().isAnimating(now()) || hasPosts() || needsDisplay();
+        handleEvents(!busy);
+        if (m_quit)
+            break;
+        std::uint64_t drawnBefore = m_framesDrawn;
+        frame();
+        // Without vsync (the software renderer) an animating loop keeps to 60 frames a second.
+        if (m_framesDrawn != drawnBefore) {
+            std::uint64_t spent = SDL_GetTicks64() - start;
+            if (spent < 16)
+                SDL_Delay(Uint32(16 - spent));
+        }
+    }
+    return 0;
+}
+
+int MainLoop::runScript(const Script& script) {
+    int status = 0;
+    m_quit = false;
+    frame();
+    for (const auto& command : script) {
+        if (m_quit)
+            break;
+        switch (command.kind) {
+        case ScriptCommand::Kind::Wait: {
+            // Steps of 1/60 s counted from the start of the wait, so that rounding never adds up.
+            const double start = now();
+            const double total = std::max(0.0, command.seconds);
+            const auto steps = std::int64_t(std::ceil(total / frameInterval - 1e-9));
+            for (std::int64_t step = 1; step <= steps && !m_quit; ++step) {
+                if (m_waitBarrier)
+                    m_waitBarrier();
+                double target = start + std::min(total, double(step) * frameInterval);
+                advanceVirtualClock(target - now());
+                frame();
+            }
+            break;
+        }
+        case ScriptCommand::Kind::Tap:
+            touch(command.point);
+            frame();
+            break;
+        case ScriptCommand::Kind::Alert:
+            if (!m_alerts.pressButton(command.index))
+                consoleLog("script: line " + std::to_string(command.line) + ": no alert button " +
+                           std::to_string(command.index));
+            frame();
+            break;
+        case ScriptCommand::Kind::Shot:
+            if (!writeShot(command.file))
+                status = 1;
+            break;
+        case ScriptCommand::Kind::Quit:
+            m_quit = true;
+            break;
+        }
+    }
+    m_quit = true;
+    return status;
+}
+
+void MainLoop::quit() {
+    m_quit = true;
+    if (m_wakeEvent != 0 && m_wakeEvent != Uint32(-1)) {
+        SDL_Event wake{};
+        wake.type = m_wakeEvent;
+        SDL_PushEvent(&wake);
+    }
+}
+
+bool MainLoop::writeShot(const std::string& path) {
+    if (!m_offscreen) {
+        consoleLog("script: shots are taken headless only: " + path);
+        return false;
+    }
+    if (takeNeedsDisplay())
+        draw();
+    SDL_RenderFlush(m_sdlRenderer);
+    if (IMG_SavePNG(m_offscreen, path.c_str()) != 0) {
+        consoleLog("script: cannot write " + path + ": " + SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+} // namespace torvane::platform

@@ -1,0 +1,130 @@
+#pragma once
+
+// The application's loop on the main thread (the platform's UIApplicationMain): the window or
+// the offscreen picture, the work other threads post, timers, animations, touches, alerts, and
+// the frames. One pass of the loop is plain:
+//
+//     drain events (touches) → run due posts and timers → advance animations (completions)
+//     → draw, only if something changed or animates → present
+//
+// Budget: an idle frame draws nothing. With nothing animating and nothing due, the window loop
+// sleeps in SDL_WaitEvent and uses no CPU; `post` wakes it.
+//
+// Headless, the loop draws into an offscreen software renderer on the virtual clock and is
+// driven by a script (`runScript`); the window and the script share `frame`, so a script sees
+// what a window would show.
+
+#include "platform/alert/AlertPresenter.h"
+#include "platform/geometry/Geometry.h"
+#include "platform/view/ImageView.h"
+#include "platform/view/Renderer.h"
+#include "platform/view/ScriptCommand.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+struct SDL_Renderer;
+struct SDL_Surface;
+struct SDL_Window;
+
+namespace torvane::platform {
+
+struct MainLoopOptions {
+    bool headless{false};
+    bool fullscreen{false};
+    Size screen{320, 568}; // points; fullscreen takes the height from the display
+    float scale{2};        // pixels per point asked for; a window reports its own
+};
+
+class MainLoop {
+  public:
+    explicit MainLoop(MainLoopOptions options);
+    ~MainLoop();
+    MainLoop(const MainLoop&) = delete;
+    MainLoop& operator=(const MainLoop&) = delete;
+
+    // Creates the window (or the offscreen picture, and switches to the virtual clock); false,
+    // with a console line, when SDL cannot.
+    bool open();
+
+    [[nodiscard]] Size screenSize() const { return m_screen; }
+    [[nodiscard]] float scale() const { return m_scale; }
+    [[nodiscard]] Size pixelSize() const;
+    // The window, or null headless.
+    [[nodiscard]] SDL_Window* window() const { return m_window; }
+
+    // What the loop shows and where touches go (the controller's view and touchesBegan:).
+    void setContent(std::shared_ptr<ImageView> root, std::function<void(Point)> touchesBegan);
+    [[nodiscard]] AlertPresenter& alerts() { return m_alerts; }
+
+    // Runs `work` on the main thread at the next pass of the loop. Any thread.
+    void post(std::function<void()> work);
+    // Runs `work` on the main thread once `seconds` have passed on the application's clock.
+    void after(double seconds, std::function<void()> work);
+    // Called by the script's `wait` before each step of the clock, so that work running on other
+    // threads can be let finish first and the script sees it at the same point every time.
+    void setWaitBarrier(std::function<void()> barrier);
+
+    // The window loop, until `quit`. Returns the exit status.
+    int run();
+    // Headless: carries the script out, then quits. Returns the exit status (1 when a command
+    // failed, for instance a shot that could not be written).
+    int runScript(const Script& script);
+    void quit();
+
+    // One pass of the loop without events: posts, timers, animations, and a frame if needed.
+    void frame();
+    // A touch begins at `point`: the alert on top takes it, or else the content.
+    void touch(Point point);
+    // Writes the current frame as a PNG at the pixel size; headless only.
+    bool writeShot(const std::string& path);
+
+    // Frames drawn since `open`.
+    [[nodiscard]] std::uint64_t framesDrawn() const { return m_framesDrawn; }
+
+  private:
+    struct Timer {
+        double due{0};
+        std::uint64_t order{0};
+        std::function<void()> work;
+    };
+
+    bool openWindow();
+    bool openOffscreen();
+    void runPosts();
+    void runTimers();
+    void draw();
+    void handleEvents(bool wait);
+    void updateWindowScale();
+    [[nodiscard]] bool hasPosts();
+    [[nodiscard]] int millisecondsToNextWork();
+
+    MainLoopOptions m_options;
+    Size m_screen;
+    float m_scale{1};
+    bool m_quit{false};
+    bool m_videoStarted{false};
+    SDL_Window* m_window{nullptr};
+    SDL_Surface* m_offscreen{nullptr};
+    SDL_Renderer* m_sdlRenderer{nullptr};
+    std::unique_ptr<Renderer> m_renderer;
+    std::uint32_t m_wakeEvent{0};
+
+    std::shared_ptr<ImageView> m_root;
+    std::function<void(Point)> m_touchesBegan;
+    AlertPresenter m_alerts;
+
+    std::mutex m_postMutex;
+    std::deque<std::function<void()>> m_posts;
+    std::vector<Timer> m_timers;
+    std::uint64_t m_timerOrder{0};
+    std::function<void()> m_waitBarrier;
+    std::uint64_t m_framesDrawn{0};
+};
+
+} // namespace torvane::platform

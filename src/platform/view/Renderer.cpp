@@ -1,0 +1,140 @@
+#include "platform/view/Renderer.h"
+
+#include "platform/core/ConsoleLog.h"
+#include "platform/view/Image.h"
+#include "platform/view/ImageView.h"
+
+#include <SDL.h>
+
+#include <cmath>
+#include <vector>
+
+namespace torvane::platform {
+
+namespace {
+
+// One level of the view tree between a view's own points and the screen: its frame in the
+// parent's space and the transform it shows now.
+struct Stage {
+    Rect frame;
+    Transform3D transform;
+};
+
+struct Mapped {
+    float x{0};
+    float y{0};
+    bool visible{true}; // false when the point is behind the viewer
+};
+
+Mapped mapToScreen(const std::vector<Stage>& stages, float x, float y, float scale) {
+    for (auto stage = stages.rbegin(); stage != stages.rend(); ++stage) {
+        float halfWidth = stage->frame.width / 2, halfHeight = stage->frame.height / 2;
+        Point3D p = multiply(stage->transform, {x - halfWidth, y - halfHeight, 0, 1});
+        if (!(p.w > 1e-6f))
+            return {0, 0, false};
+        x = p.x / p.w + stage->frame.x + halfWidth;
+        y = p.y / p.w + stage->frame.y + halfHeight;
+    }
+    return {x * scale, y * scale, true};
+}
+
+SDL_Vertex vertex(const Mapped& at, float u, float v) {
+    return SDL_Vertex{{at.x, at.y}, {255, 255, 255, 255}, {u, v}};
+}
+
+void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<Stage>& stages, Size size,
+              float scale, bool perspective) {
+    const int cells = perspective ? perspectiveGridSize : 1;
+    Mapped topLeft = mapToScreen(stages, 0, 0, scale);
+    Mapped topRight = mapToScreen(stages, size.width, 0, scale);
+    Mapped bottomLeft = mapToScreen(stages, 0, size.height, scale);
+    Mapped bottomRight = mapToScreen(stages, size.width, size.height, scale);
+    if (!perspective && topLeft.y == topRight.y && topLeft.x == bottomLeft.x && topRight.x > topLeft.x &&
+        bottomLeft.y > topLeft.y) {
+        // Only moved and stretched: the plain copy, the fastest path in software.
+        SDL_FRect target{topLeft.x, topLeft.y, topRight.x - topLeft.x, bottomLeft.y - topLeft.y};
+        SDL_RenderCopyF(renderer, texture, nullptr, &target);
+        return;
+    }
+    std::vector<SDL_Vertex> vertices;
+    vertices.reserve(std::size_t(cells + 1) * (cells + 1));
+    if (perspective) {
+        for (int row = 0; row <= cells; ++row)
+            for (int column = 0; column <= cells; ++column) {
+                float u = float(column) / cells, v = float(row) / cells;
+                Mapped at = mapToScreen(stages, u * size.width, v * size.height, scale);
+                if (!at.visible)
+                    return; // part of it lies behind the viewer: not drawn
+                vertices.push_back(vertex(at, u, v));
+            }
+    } else {
+        vertices = {vertex(topLeft, 0, 0), vertex(topRight, 1, 0), vertex(bottomLeft, 0, 1),
+                    vertex(bottomRight, 1, 1)};
+    }
+    std::vector<int> indices;
+    indices.reserve(std::size_t(cells) * cells * 6);
+    for (int row = 0; row < cells; ++row)
+        for (int column = 0; column < cells; ++column) {
+            int first = row * (cells + 1) + column;
+            int below = first + cells + 1;
+            indices.insert(indices.end(), {first, first + 1, below, first + 1, below + 1, below});
+        }
+    SDL_RenderGeometry(renderer, texture, vertices.data(), int(vertices.size()), indices.data(),
+                       int(indices.size()));
+}
+
+} // namespace
+
+Renderer::Renderer(SDL_Renderer* renderer) : m_renderer(renderer) {}
+
+Renderer::~Renderer() {
+    for (auto& [image, cached] : m_textures)
+        SDL_DestroyTexture(cached.texture);
+}
+
+SDL_Texture* Renderer::texture(const std::shared_ptr<Image>& image) {
+    if (!image)
+        return nullptr;
+    auto found = m_textures.find(image.get());
+    if (found != m_textures.end()) {
+        if (found->second.image.lock() == image)
+            return found->second.texture;
+        SDL_DestroyTexture(found->second.texture);
+        m_textures.erase(found);
+    }
+    SDL_Texture* texture = SDL_CreateTextureFromSurface(m_renderer, image->surface());
+    if (!texture) {
+        consoleLog("render: cannot make a texture of " + image->fileName() + ": " + SDL_GetError());
+    } else {
+        SDL_SetTextureBlendMode(texture, image->isOpaque() ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+        // Linear filtering where the renderer has it: the pictures are scaled in the opening zoom.
+        SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
+    }
+    m_textures[image.get()] = {image, texture};
+    return texture;
+}
+
+void Renderer::draw(const ImageView& root, double time, float scale) {
+    SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
+    SDL_RenderClear(m_renderer);
+
+    std::vector<Stage> stages;
+    auto drawView = [&](auto& self, const ImageView& view) -> void {
+        if (view.isHidden())
+            return;
+        Stage stage{view.frame(), view.presentationTransform(time)};
+        stages.push_back(stage);
+        bool perspective = false;
+        for (const auto& level : stages)
+            perspective = perspective || !isAffine2D(level.transform);
+        if (SDL_Texture* image = texture(view.image()))
+            drawQuad(m_renderer, image, stages, {stage.frame.width, stage.frame.height}, scale, perspective);
+        for (const auto& child : view.subviews())
+            self(self, *child);
+        stages.pop_back();
+    };
+    drawView(drawView, root);
+}
+
+} // namespace torvane::platform
