@@ -20,10 +20,9 @@ Transform3D withPerspective() {
 }
 
 void expectNear(const Transform3D& expected, const Transform3D& actual, float tolerance = 1e-4f) {
-    const float* e = &expected.m11;
-    const float* a = &actual.m11;
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(e[i], a[i], tolerance) << "element " << i;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            EXPECT_NEAR(expected.at(i, j), actual.at(i, j), tolerance) << "m" << i + 1 << j + 1;
 }
 
 Point project(const Transform3D& t, float x, float y) {
@@ -109,6 +108,16 @@ TEST(Transform3D, RotationAboutZMatchesThePlatformsTwoDimensionalRotation) {
     EXPECT_EQ(makeRotation(1, 0, 0, 0), Transform3D::identity()); // no axis: no rotation
 }
 
+TEST(Transform3D, ElementsAreAddressedByRowAndColumn) {
+    Transform3D t;
+    t.at(2, 3) = perspective;
+    t.at(3, 1) = 7;
+    t.at(1, 0) = 3;
+    EXPECT_EQ(t, (Transform3D{1, 0, 0, 0, 3, 1, 0, 0, 0, 0, 1, perspective, 0, 7, 0, 1}));
+    const Transform3D& same = t;
+    EXPECT_EQ(same.at(3, 3), 1);
+}
+
 TEST(TransformInterpolation, EndpointsAreExact) {
     Transform3D from = withPerspective();
     Transform3D to = rotate(from, halfPi, 1, 0, 0);
@@ -134,6 +143,8 @@ TEST(TransformInterpolation, DecompositionRoundTrips) {
     // Without a decomposition the parts are mixed element by element, never garbage.
     Transform3D mid = interpolate(collapsed, Transform3D::identity(), 0.5f);
     EXPECT_FLOAT_EQ(mid.m11, 0.5f);
+    EXPECT_FLOAT_EQ(mid.m42, 0.5f);
+    EXPECT_FLOAT_EQ(mid.m44, 1);
 }
 
 TEST(TransformInterpolation, TheFlipFromEdgeOnToFlatIsARotation) {

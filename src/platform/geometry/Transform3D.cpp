@@ -4,26 +4,6 @@
 
 namespace torvane::platform {
 
-namespace {
-
-using Rows = float[4][4];
-
-void toRows(const Transform3D& t, Rows out) {
-    const float* m = &t.m11;
-    for (int i = 0; i < 16; ++i)
-        out[i / 4][i % 4] = m[i];
-}
-
-Transform3D fromRows(const Rows in) {
-    Transform3D t;
-    float* m = &t.m11;
-    for (int i = 0; i < 16; ++i)
-        m[i] = in[i / 4][i % 4];
-    return t;
-}
-
-} // namespace
-
 Transform3D Transform3D::fromAffine(const AffineTransform& t) {
     Transform3D r;
     r.m11 = t.a;
@@ -36,17 +16,15 @@ Transform3D Transform3D::fromAffine(const AffineTransform& t) {
 }
 
 Transform3D concat(const Transform3D& first, const Transform3D& second) {
-    Rows a, b, r;
-    toRows(first, a);
-    toRows(second, b);
+    Transform3D r;
     for (int i = 0; i < 4; ++i)
         for (int j = 0; j < 4; ++j) {
             float sum = 0;
             for (int k = 0; k < 4; ++k)
-                sum += a[i][k] * b[k][j];
-            r[i][j] = sum;
+                sum += first.at(i, k) * second.at(k, j);
+            r.at(i, j) = sum;
         }
-    return fromRows(r);
+    return r;
 }
 
 Transform3D makeRotation(float angle, float x, float y, float z) {

@@ -15,10 +15,23 @@ struct Transform3D {
     float m31{0}, m32{0}, m33{1}, m34{0};
     float m41{0}, m42{0}, m43{0}, m44{1};
 
+    // Element (row, column), both from 0 to 3: m11 is (0, 0), m34 is (2, 3). The fields keep their
+    // platform names, so indexed loops go through this rather than through the fields' addresses.
+    [[nodiscard]] float& at(int row, int column) { return this->*elements[row][column]; }
+    [[nodiscard]] float at(int row, int column) const { return this->*elements[row][column]; }
+
     [[nodiscard]] static Transform3D identity() { return {}; }
     [[nodiscard]] static Transform3D fromAffine(const AffineTransform& t);
 
     [[nodiscard]] bool operator==(const Transform3D&) const = default;
+
+  private:
+    using Element = float Transform3D::*;
+    static constexpr Element elements[4][4] = {
+        {&Transform3D::m11, &Transform3D::m12, &Transform3D::m13, &Transform3D::m14},
+        {&Transform3D::m21, &Transform3D::m22, &Transform3D::m23, &Transform3D::m24},
+        {&Transform3D::m31, &Transform3D::m32, &Transform3D::m33, &Transform3D::m34},
+        {&Transform3D::m41, &Transform3D::m42, &Transform3D::m43, &Transform3D::m44}};
 };
 
 struct Point3D {

@@ -16,17 +16,17 @@ struct Matrix {
 
 Matrix toMatrix(const Transform3D& t) {
     Matrix r;
-    const float* p = &t.m11;
-    for (int i = 0; i < 16; ++i)
-        r.m[i / 4][i % 4] = p[i];
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            r.m[i][j] = t.at(i, j);
     return r;
 }
 
 Transform3D toTransform(const Matrix& r) {
     Transform3D t;
-    float* p = &t.m11;
-    for (int i = 0; i < 16; ++i)
-        p[i] = float(r.m[i / 4][i % 4]);
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 4; ++j)
+            t.at(i, j) = float(r.m[i][j]);
     return t;
 }
 
@@ -238,11 +238,9 @@ Transform3D interpolate(const Transform3D& from, const Transform3D& to, float pr
     auto b = decompose(to);
     if (!a || !b) {
         Transform3D r;
-        const float* pa = &from.m11;
-        const float* pb = &to.m11;
-        float* pr = &r.m11;
-        for (int i = 0; i < 16; ++i)
-            pr[i] = mix(pa[i], pb[i], progress);
+        for (int i = 0; i < 4; ++i)
+            for (int j = 0; j < 4; ++j)
+                r.at(i, j) = mix(from.at(i, j), to.at(i, j), progress);
         return r;
     }
     DecomposedTransform r;
