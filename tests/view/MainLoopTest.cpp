@@ -138,11 +138,10 @@ TEST(HeadlessShot, IsWrittenAtTheWindowsPixelSize) {
     loop.alerts().show({"Title", "A message for the picture", "Cancel", {"OK"}, {}});
     auto file = scratch("shot.png");
     EXPECT_EQ(loop.runScript({wait(0.1), shot(file.string())}), 0);
-    SDL_Surface* picture = IMG_Load(file.c_str());
+    SurfacePointer picture(IMG_Load(file.c_str()));
     ASSERT_NE(picture, nullptr) << IMG_GetError();
     EXPECT_EQ(picture->w, 640);
     EXPECT_EQ(picture->h, 960);
-    SDL_FreeSurface(picture);
     EXPECT_NE(loop.runScript({shot("/nonexistent-folder/x.png")}), 0);
 }
 

@@ -36,9 +36,8 @@ std::filesystem::path resourceFolder() {
 struct Offscreen {
     Offscreen(int width, int height)
         : surface(solid(width, height, 0xFF000000)), sdl(SDL_CreateSoftwareRenderer(surface.get())) {}
-    ~Offscreen() { SDL_DestroyRenderer(sdl); }
     SurfacePointer surface;
-    SDL_Renderer* sdl;
+    RendererPointer sdl;
 };
 
 } // namespace
@@ -77,7 +76,7 @@ TEST(Image, ImageNamedTakesTheSharpestVariantAndToleratesMissingFiles) {
 TEST(Renderer, StretchesEachImageIntoItsFrameAndChildrenIntoTheirParents) {
     animator().reset();
     Offscreen screen(100, 100);
-    Renderer renderer(screen.sdl);
+    Renderer renderer(screen.sdl.get());
     auto root = std::make_shared<ImageView>("root", Rect{0, 0, 100, 100});
     auto red = std::make_shared<ImageView>("red", Rect{10, 10, 40, 20});
     red->setImage(std::make_shared<Image>("red.png", solid(2, 2, 0xFFFF0000), 1));
@@ -88,7 +87,7 @@ TEST(Renderer, StretchesEachImageIntoItsFrameAndChildrenIntoTheirParents) {
     // The parent moves down by 50: its child moves with it.
     red->setTransform(AffineTransform::makeTranslation(0, 50));
     renderer.draw(*root, 0, 1);
-    SDL_RenderFlush(screen.sdl);
+    SDL_RenderFlush(screen.sdl.get());
     EXPECT_EQ(pixel(screen.surface.get(), 30, 75), 0xFF0000u);
     EXPECT_EQ(pixel(screen.surface.get(), 30, 15), 0x000000u);
     EXPECT_EQ(pixel(screen.surface.get(), 18, 68), 0x0000FFu);
@@ -96,21 +95,21 @@ TEST(Renderer, StretchesEachImageIntoItsFrameAndChildrenIntoTheirParents) {
     // Hidden views and their children are not drawn.
     red->setHidden(true);
     renderer.draw(*root, 0, 1);
-    SDL_RenderFlush(screen.sdl);
+    SDL_RenderFlush(screen.sdl.get());
     EXPECT_EQ(pixel(screen.surface.get(), 30, 75), 0x000000u);
 }
 
 TEST(Renderer, AScaledViewGrowsAboutItsCentreAndAnEdgeOnOneVanishes) {
     animator().reset();
     Offscreen screen(100, 100);
-    Renderer renderer(screen.sdl);
+    Renderer renderer(screen.sdl.get());
     auto root = std::make_shared<ImageView>("root", Rect{0, 0, 100, 100});
     auto view = std::make_shared<ImageView>("tray", Rect{40, 40, 20, 20});
     view->setImage(std::make_shared<Image>("white.png", solid(4, 4, 0xFFFFFFFF), 1));
     root->addSubview(view);
     view->setTransform(scale(AffineTransform::identity(), 2, 2));
     renderer.draw(*root, 0, 2); // 2 pixels a point: the view covers 30…70 points, 60…140 pixels
-    SDL_RenderFlush(screen.sdl);
+    SDL_RenderFlush(screen.sdl.get());
     EXPECT_EQ(pixel(screen.surface.get(), 65, 65), 0xFFFFFFu);
     EXPECT_EQ(pixel(screen.surface.get(), 55, 55), 0x000000u);
 
@@ -119,7 +118,7 @@ TEST(Renderer, AScaledViewGrowsAboutItsCentreAndAnEdgeOnOneVanishes) {
     edgeOn = rotate(edgeOn, 1.5707964f, 1, 0, 0);
     view->setLayerTransform(edgeOn);
     renderer.draw(*root, 0, 1);
-    SDL_RenderFlush(screen.sdl);
+    SDL_RenderFlush(screen.sdl.get());
     int lit = 0;
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 100; ++x)
@@ -132,7 +131,7 @@ TEST(Renderer, AScaledViewGrowsAboutItsCentreAndAnEdgeOnOneVanishes) {
     half = rotate(half, 0.6f, 1, 0, 0);
     view->setLayerTransform(half);
     renderer.draw(*root, 0, 1);
-    SDL_RenderFlush(screen.sdl);
+    SDL_RenderFlush(screen.sdl.get());
     auto widthOfRow = [&](int y) {
         int count = 0;
         for (int x = 0; x < 100; ++x)

@@ -12,10 +12,6 @@
 
 namespace torvane::platform {
 
-void SoundPlayer::ChunkFree::operator()(Mix_Chunk* chunk) const {
-    Mix_FreeChunk(chunk);
-}
-
 SoundPlayer::SoundPlayer(std::string name, std::shared_ptr<AudioOutput> output)
     : m_name(std::move(name)), m_output(std::move(output)) {}
 

@@ -14,11 +14,12 @@
 // `sound.play`, and plays nothing.
 
 #include "platform/audio/AudioOutput.h"
+#include "platform/core/SdlPointers.h"
+
+#include <SDL_mixer.h>
 
 #include <memory>
 #include <string>
-
-struct Mix_Chunk;
 
 namespace torvane::platform {
 
@@ -49,15 +50,12 @@ class SoundPlayer {
     [[nodiscard]] const std::string& name() const { return m_name; }
 
   private:
-    struct ChunkFree {
-        void operator()(Mix_Chunk* chunk) const;
-    };
     SoundPlayer(std::string name, std::shared_ptr<AudioOutput> output);
 
     std::string m_name;
     // Declared before the chunk, so the chunk is freed while the output is still open.
     std::shared_ptr<AudioOutput> m_output;
-    std::unique_ptr<Mix_Chunk, ChunkFree> m_chunk; // nullptr when silent
+    std::unique_ptr<Mix_Chunk, SdlDeleter<Mix_FreeChunk>> m_chunk; // nullptr when silent
     int m_channel{-1};
     float m_volume{1.0f};
     int m_numberOfLoops{0};

@@ -40,10 +40,6 @@ bool everyPixelOpaque(SDL_Surface* surface) {
 
 } // namespace
 
-void SurfaceDeleter::operator()(SDL_Surface* surface) const {
-    SDL_FreeSurface(surface);
-}
-
 Image::Image(std::string fileName, SurfacePointer surface, float scale)
     : m_fileName(std::move(fileName)), m_surface(std::move(surface)), m_scale(scale > 0 ? scale : 1),
       m_opaque(everyPixelOpaque(m_surface.get())) {}

@@ -3,19 +3,13 @@
 // A decoded picture (the platform's UIImage) and `imageNamed`, which loads each resource once
 // and keeps it for the life of the process, as the platform's image cache does.
 
+#include "platform/core/SdlPointers.h"
 #include "platform/geometry/Geometry.h"
 
 #include <memory>
 #include <string>
 
-struct SDL_Surface;
-
 namespace torvane::platform {
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* surface) const;
-};
-using SurfacePointer = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
 
 class Image {
   public:

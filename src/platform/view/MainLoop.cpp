@@ -26,15 +26,10 @@ constexpr const char* windowTitle = "Torvane";
 
 MainLoop::MainLoop(MainLoopOptions options) : m_options(options), m_screen(options.screen) {}
 
-MainLoop::~MainLoop() {
-    m_renderer.reset();
-    if (m_sdlRenderer)
-        SDL_DestroyRenderer(m_sdlRenderer);
-    if (m_offscreen)
-        SDL_FreeSurface(m_offscreen);
-    if (m_window)
-        SDL_DestroyWindow(m_window);
-    if (m_videoStarted)
+MainLoop::~MainLoop() = default;
+
+MainLoop::VideoSubsystem::~VideoSubsystem() {
+    if (started)
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
@@ -50,7 +45,7 @@ bool MainLoop::open() {
         return false;
     setImageScale(m_scale);
     m_alerts.setScreen(m_screen, m_scale);
-    m_renderer = std::make_unique<Renderer>(m_sdlRenderer);
+    m_renderer = std::make_unique<Renderer>(m_sdlRenderer.get());
     setNeedsDisplay();
     return true;
 }
@@ -59,13 +54,13 @@ bool MainLoop::openOffscreen() {
     setClockMode(ClockMode::Virtual);
     m_scale = m_options.scale > 0 ? m_options.scale : 1;
     Size pixels = pixelSize();
-    m_offscreen = SDL_CreateRGBSurfaceWithFormat(0, int(pixels.width), int(pixels.height), 32,
-                                                 SDL_PIXELFORMAT_ARGB8888);
+    m_offscreen.reset(SDL_CreateRGBSurfaceWithFormat(0, int(pixels.width), int(pixels.height), 32,
+                                                     SDL_PIXELFORMAT_ARGB8888));
     if (!m_offscreen) {
         consoleLog(std::string("screen: cannot make the offscreen picture: ") + SDL_GetError());
         return false;
     }
-    m_sdlRenderer = SDL_CreateSoftwareRenderer(m_offscreen);
+    m_sdlRenderer.reset(SDL_CreateSoftwareRenderer(m_offscreen.get()));
     if (!m_sdlRenderer) {
         consoleLog(std::string("screen: cannot draw offscreen: ") + SDL_GetError());
         return false;
@@ -80,7 +75,7 @@ bool MainLoop::openWindow() {
         consoleLog(std::string("screen: no display: ") + SDL_GetError());
         return false;
     }
-    m_videoStarted = true;
+    m_video.started = true;
     m_wakeEvent = SDL_RegisterEvents(1);
     // The idle timer's counterpart: the screen must not blank while the flashlight is on.
     SDL_DisableScreenSaver();
@@ -93,15 +88,16 @@ bool MainLoop::openWindow() {
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI | SDL_WINDOW_SHOWN;
     if (m_options.fullscreen)
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    m_window = SDL_CreateWindow(windowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                int(m_screen.width * scale), int(m_screen.height * scale), flags);
+    m_window.reset(SDL_CreateWindow(windowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                    int(m_screen.width * scale), int(m_screen.height * scale), flags));
     if (!m_window) {
         consoleLog(std::string("screen: cannot open a window: ") + SDL_GetError());
         return false;
     }
-    m_sdlRenderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    m_sdlRenderer.reset(
+        SDL_CreateRenderer(m_window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
     if (!m_sdlRenderer)
-        m_sdlRenderer = SDL_CreateRenderer(m_window, -1, SDL_RENDERER_SOFTWARE);
+        m_sdlRenderer.reset(SDL_CreateRenderer(m_window.get(), -1, SDL_RENDERER_SOFTWARE));
     if (!m_sdlRenderer) {
         consoleLog(std::string("screen: cannot draw in the window: ") + SDL_GetError());
         return false;
@@ -112,7 +108,7 @@ bool MainLoop::openWindow() {
 
 void MainLoop::updateWindowScale() {
     int width = 0, height = 0;
-    if (SDL_GetRendererOutputSize(m_sdlRenderer, &width, &height) != 0 || width <= 0)
+    if (SDL_GetRendererOutputSize(m_sdlRenderer.get(), &width, &height) != 0 || width <= 0)
         return;
     m_scale = scaleFor(width, m_screen.width);
     if (m_options.fullscreen)
@@ -197,11 +193,11 @@ void MainLoop::draw() {
     if (m_root)
         m_renderer->draw(*m_root, now(), m_scale);
     else {
-        SDL_SetRenderDrawColor(m_sdlRenderer, 0, 0, 0, 255);
-        SDL_RenderClear(m_sdlRenderer);
+        SDL_SetRenderDrawColor(m_sdlRenderer.get(), 0, 0, 0, 255);
+        SDL_RenderClear(m_sdlRenderer.get());
     }
-    m_alerts.draw(m_sdlRenderer);
-    SDL_RenderPresent(m_sdlRenderer);
+    m_alerts.draw(m_sdlRenderer.get());
+    SDL_RenderPresent(m_sdlRenderer.get());
     ++m_framesDrawn;
 }
 
@@ -245,7 +241,7 @@ void MainLoop::handleEvents(bool wait) {
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT && event.button.which != SDL_TOUCH_MOUSEID && !began) {
                 int width = 0, height = 0;
-                SDL_GetWindowSize(m_window, &width, &height);
+                SDL_GetWindowSize(m_window.get(), &width, &height);
                 began = pointFromWindow(float(event.button.x), float(event.button.y),
                                         {float(width), float(height)}, m_screen);
             }
@@ -354,8 +350,8 @@ bool MainLoop::writeShot(const std::string& path) {
     }
     if (takeNeedsDisplay())
         draw();
-    SDL_RenderFlush(m_sdlRenderer);
-    if (IMG_SavePNG(m_offscreen, path.c_str()) != 0) {
+    SDL_RenderFlush(m_sdlRenderer.get());
+    if (IMG_SavePNG(m_offscreen.get(), path.c_str()) != 0) {
         consoleLog("script: cannot write " + path + ": " + SDL_GetError());
         return false;
     }

@@ -15,6 +15,7 @@
 // what a window would show.
 
 #include "platform/alert/AlertPresenter.h"
+#include "platform/core/SdlPointers.h"
 #include "platform/geometry/Geometry.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/Renderer.h"
@@ -27,10 +28,6 @@
 #include <mutex>
 #include <string>
 #include <vector>
-
-struct SDL_Renderer;
-struct SDL_Surface;
-struct SDL_Window;
 
 namespace torvane::platform {
 
@@ -56,7 +53,7 @@ class MainLoop {
     [[nodiscard]] float scale() const { return m_scale; }
     [[nodiscard]] Size pixelSize() const;
     // The window, or null headless.
-    [[nodiscard]] SDL_Window* window() const { return m_window; }
+    [[nodiscard]] SDL_Window* window() const { return m_window.get(); }
 
     // What the loop shows and where touches go (the controller's view and touchesBegan:).
     void setContent(std::shared_ptr<ImageView> root, std::function<void(Point)> touchesBegan);
@@ -108,10 +105,19 @@ class MainLoop {
     Size m_screen;
     float m_scale{1};
     bool m_quit{false};
-    bool m_videoStarted{false};
-    SDL_Window* m_window{nullptr};
-    SDL_Surface* m_offscreen{nullptr};
-    SDL_Renderer* m_sdlRenderer{nullptr};
+    // Members end in the reverse of their order here: the alerts' and our renderer's textures
+    // before SDL's renderer, that before what it draws on, and SDL's video last of all.
+    struct VideoSubsystem {
+        bool started{false};
+        VideoSubsystem() = default;
+        ~VideoSubsystem();
+        VideoSubsystem(const VideoSubsystem&) = delete;
+        VideoSubsystem& operator=(const VideoSubsystem&) = delete;
+    };
+    VideoSubsystem m_video;
+    WindowPointer m_window;
+    SurfacePointer m_offscreen;
+    RendererPointer m_sdlRenderer;
     std::unique_ptr<Renderer> m_renderer;
     std::uint32_t m_wakeEvent{0};
 

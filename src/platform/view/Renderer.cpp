@@ -7,6 +7,7 @@
 #include <SDL.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace torvane::platform {
@@ -87,31 +88,26 @@ void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<St
 
 Renderer::Renderer(SDL_Renderer* renderer) : m_renderer(renderer) {}
 
-Renderer::~Renderer() {
-    for (auto& [image, cached] : m_textures)
-        SDL_DestroyTexture(cached.texture);
-}
-
 SDL_Texture* Renderer::texture(const std::shared_ptr<Image>& image) {
     if (!image)
         return nullptr;
     auto found = m_textures.find(image.get());
     if (found != m_textures.end()) {
         if (found->second.image.lock() == image)
-            return found->second.texture;
-        SDL_DestroyTexture(found->second.texture);
+            return found->second.texture.get();
         m_textures.erase(found);
     }
-    SDL_Texture* texture = SDL_CreateTextureFromSurface(m_renderer, image->surface());
+    TexturePointer texture(SDL_CreateTextureFromSurface(m_renderer, image->surface()));
     if (!texture) {
         consoleLog("render: cannot make a texture of " + image->fileName() + ": " + SDL_GetError());
     } else {
-        SDL_SetTextureBlendMode(texture, image->isOpaque() ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+        SDL_SetTextureBlendMode(texture.get(), image->isOpaque() ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
         // Linear filtering where the renderer has it: the pictures are scaled in the opening zoom.
-        SDL_SetTextureScaleMode(texture, SDL_ScaleModeLinear);
+        SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeLinear);
     }
-    m_textures[image.get()] = {image, texture};
-    return texture;
+    SDL_Texture* drawn = texture.get();
+    m_textures[image.get()] = {image, std::move(texture)};
+    return drawn;
 }
 
 void Renderer::draw(const ImageView& root, double time, float scale) {

@@ -6,13 +6,11 @@
 // without blending (in software an opaque full-screen copy costs ~1.5 ms, a blended one ~15 ms);
 // a perspective quad is cut into a grid, as SDL maps textures affinely per triangle.
 
+#include "platform/core/SdlPointers.h"
 #include "platform/geometry/Geometry.h"
 
 #include <memory>
 #include <unordered_map>
-
-struct SDL_Renderer;
-struct SDL_Texture;
 
 namespace torvane::platform {
 
@@ -23,7 +21,6 @@ class Renderer {
   public:
     // `renderer` is not owned and must outlive this object.
     explicit Renderer(SDL_Renderer* renderer);
-    ~Renderer();
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
@@ -39,7 +36,7 @@ class Renderer {
   private:
     struct CachedTexture {
         std::weak_ptr<Image> image; // to notice an image freed and its address reused
-        SDL_Texture* texture{nullptr};
+        TexturePointer texture;
     };
 
     SDL_Renderer* m_renderer;
