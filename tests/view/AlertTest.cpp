@@ -10,7 +10,7 @@ using namespace torvane::platform;
 namespace {
 
 // A monospaced stand-in for the font: 8 points a character.
-float fakeWidth(std::string_view text, bool, float) {
+float fakeWidth(std::string_view text, AlertFont) {
     return float(text.size()) * 8;
 }
 
@@ -39,6 +39,8 @@ TEST(AlertLayout, TwoButtonsSitSideBySideWithTheCancelButtonOnTheLeft) {
     EXPECT_EQ(layout.buttons[0].title, "Upgrade");
     EXPECT_EQ(layout.buttons[0].index, 0);
     EXPECT_EQ(layout.buttons[1].index, 1);
+    EXPECT_EQ(layout.buttons[0].font(), AlertFont::BoldButton); // the cancel button's title is bold
+    EXPECT_EQ(layout.buttons[1].font(), AlertFont::Button);
     EXPECT_LT(layout.buttons[0].frame.x, layout.buttons[1].frame.x);
     EXPECT_EQ(layout.buttons[0].frame.y, layout.buttons[1].frame.y);
     EXPECT_EQ(buttonAt(layout, centre(layout.buttons[0].frame)), 0);
@@ -76,7 +78,7 @@ TEST(AlertLayout, TheMessageIsWrappedToThePanel) {
     AlertLayout layout = layoutAlert(upgradeAlert(), {320, 568}, fakeWidth);
     ASSERT_GT(layout.messageLines.size(), 1u);
     for (const auto& line : layout.messageLines)
-        EXPECT_LE(fakeWidth(line, false, 0), alertPanelWidth - 2 * alertPadding);
+        EXPECT_LE(fakeWidth(line, AlertFont::Message), alertPanelWidth - 2 * alertPadding);
     auto measure = [](std::string_view text) { return float(text.size()); };
     EXPECT_EQ(wrapText("aaa bbb ccc", 7, measure), (std::vector<std::string>{"aaa bbb", "ccc"}));
     EXPECT_EQ(wrapText("averyveryverylongword x", 5, measure),

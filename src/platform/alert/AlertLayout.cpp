@@ -54,21 +54,21 @@ AlertLayout layoutAlert(const Alert& alert, Size screen, const TextWidth& measur
     const float textWidth = alertPanelWidth - 2 * alertPadding;
     layout.titleLines = alert.title.empty() ? std::vector<std::string>{}
                                             : wrapText(alert.title, textWidth, [&](std::string_view text) {
-                                                  return measure(text, true, alertTitleSize);
+                                                  return measure(text, AlertFont::Title);
                                               });
     layout.messageLines = alert.message.empty()
                               ? std::vector<std::string>{}
                               : wrapText(alert.message, textWidth, [&](std::string_view text) {
-                                    return measure(text, false, alertMessageSize);
+                                    return measure(text, AlertFont::Message);
                                 });
 
     float y = 20;
     layout.titleTop = y;
-    y += float(layout.titleLines.size()) * lineHeight(alertTitleSize);
+    y += float(layout.titleLines.size()) * lineHeight(pointSize(AlertFont::Title));
     if (!layout.titleLines.empty() && !layout.messageLines.empty())
         y += 6;
     layout.messageTop = y;
-    y += float(layout.messageLines.size()) * lineHeight(alertMessageSize);
+    y += float(layout.messageLines.size()) * lineHeight(pointSize(AlertFont::Message));
     y += 20;
     const float buttonsTop = y;
 

@@ -18,20 +18,28 @@ namespace torvane::platform {
 
 inline constexpr float alertPanelWidth = 270;
 inline constexpr float alertPadding = 16;
-inline constexpr float alertTitleSize = 17;   // points, bold
-inline constexpr float alertMessageSize = 14; // points
-inline constexpr float alertButtonSize = 17;  // points
 inline constexpr float alertButtonHeight = 44;
 inline constexpr float alertCornerRadius = 12;
 
-// The width of `text` in points, set in the title's (bold) or the message's font.
-using TextWidth = std::function<float(std::string_view text, bool bold, float pointSize)>;
+// The faces of an alert by what they set; the cancel button's title is bold, as the platform's is.
+enum class AlertFont { Title, Message, Button, BoldButton };
+
+[[nodiscard]] constexpr float pointSize(AlertFont font) {
+    return font == AlertFont::Message ? 14 : 17;
+}
+[[nodiscard]] constexpr bool isBold(AlertFont font) {
+    return font == AlertFont::Title || font == AlertFont::BoldButton;
+}
+
+// The width of `text` in points, set in `font`.
+using TextWidth = std::function<float(std::string_view text, AlertFont font)>;
 
 struct AlertButtonLayout {
     Rect frame;
     int index{0};
     std::string title;
     bool isCancel{false};
+    [[nodiscard]] AlertFont font() const { return isCancel ? AlertFont::BoldButton : AlertFont::Button; }
 };
 
 struct AlertLayout {

@@ -5,7 +5,6 @@
 #include "platform/core/Trace.h"
 
 #include <SDL.h>
-#include <SDL_ttf.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,21 +14,13 @@ namespace torvane::platform {
 
 namespace {
 
-constexpr const char* regularFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
-constexpr const char* boldFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-
 constexpr SDL_Color titleColor{0, 0, 0, 255};
 constexpr SDL_Color messageColor{30, 30, 30, 255};
 constexpr SDL_Color buttonColor{0, 110, 230, 255};
 constexpr Uint8 backdropAlpha = 102; // 40 % black
+// Opaque, as the platform's panel is over a lit screen: the tray must not show through the text.
 constexpr Uint32 panelColor = 0xF4F4F6;
-constexpr Uint8 panelAlpha = 248;
 constexpr Uint32 separatorColor = 0xC6C6CC;
-
-struct SurfaceFree {
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
 
 std::string joinTitles(const Alert& alert) {
     std::string joined;
@@ -47,18 +38,19 @@ Uint32 argb(Uint32 rgb, Uint8 alpha) {
 
 // A rounded rectangle filling `surface`, with corners antialiased by their pixel coverage.
 void fillRoundedPanel(SDL_Surface* surface, float radius) {
-    SDL_LockSurface(surface);
+    if (SDL_LockSurface(surface) != 0)
+        return;
     auto* pixels = static_cast<unsigned char*>(surface->pixels);
     const float w = float(surface->w), h = float(surface->h);
     for (int y = 0; y < surface->h; ++y) {
-        auto* row = reinterpret_cast<Uint32*>(pixels + std::size_t(y) * surface->pitch);
+        auto* row = reinterpret_cast<Uint32*>(pixels + std::size_t(y) * std::size_t(surface->pitch));
         for (int x = 0; x < surface->w; ++x) {
             float px = float(x) + 0.5f, py = float(y) + 0.5f;
             float cx = std::clamp(px, radius, w - radius);
             float cy = std::clamp(py, radius, h - radius);
             float distance = std::hypot(px - cx, py - cy);
             float coverage = std::clamp(radius + 0.5f - distance, 0.0f, 1.0f);
-            row[x] = argb(panelColor, Uint8(std::lround(coverage * panelAlpha)));
+            row[x] = argb(panelColor, Uint8(std::lround(coverage * 255)));
         }
     }
     SDL_UnlockSurface(surface);
@@ -70,48 +62,29 @@ void fillRect(SDL_Surface* surface, float x, float y, float width, float height,
     SDL_FillRect(surface, &rect, argb(color, 255));
 }
 
-// Sets one line of text centred on `centreX` at `top`, in pixels.
-void blitLine(SDL_Surface* target, TTF_Font* font, const std::string& text, SDL_Color color, float centreX,
-              float top) {
-    if (!font || text.empty())
-        return;
-    Surface line(TTF_RenderUTF8_Blended(font, text.c_str(), color));
-    if (!line)
-        return;
-    SDL_SetSurfaceBlendMode(line.get(), SDL_BLENDMODE_BLEND);
-    SDL_Rect at{int(std::lround(centreX - float(line->w) / 2)), int(std::lround(top)), line->w, line->h};
-    SDL_BlitSurface(line.get(), nullptr, target, &at);
+constexpr std::size_t slot(AlertFont role) {
+    return std::size_t(role);
 }
 
 } // namespace
 
-void AlertPresenter::FontCloser::operator()(_TTF_Font* font) const {
-    TTF_CloseFont(font);
-}
-
-AlertPresenter::AlertPresenter() = default;
-
-AlertPresenter::~AlertPresenter() {
-    dropPanel();
-    m_title.reset();
-    m_message.reset();
-    m_button.reset();
-    m_buttonBold.reset();
-    if (m_ttfStarted)
+AlertPresenter::FontEngine::~FontEngine() {
+    if (started)
         TTF_Quit();
 }
 
 void AlertPresenter::setScreen(Size screen, float scale) {
+    scale = scale > 0 ? scale : 1;
     if (screen.width == m_screen.width && screen.height == m_screen.height && scale == m_scale)
         return;
     m_screen = screen;
-    m_scale = scale > 0 ? scale : 1;
-    m_fontsTried = false;
-    m_title.reset();
-    m_message.reset();
-    m_button.reset();
-    m_buttonBold.reset();
-    dropPanel();
+    if (scale != m_scale) {
+        m_scale = scale;
+        m_fontsTried = false;
+        for (auto& font : m_fonts)
+            font.reset();
+    }
+    forgetLayout();
 }
 
 void AlertPresenter::show(Alert alert) {
@@ -123,7 +96,7 @@ void AlertPresenter::show(Alert alert) {
 bool AlertPresenter::touch(Point point) {
     if (m_queue.empty())
         return false;
-    if (auto current = layout())
+    if (const AlertLayout* current = currentLayout())
         if (auto index = buttonAt(*current, point))
             answer(*index);
     return true;
@@ -146,127 +119,177 @@ void AlertPresenter::answer(int index) {
     // Gone before the delegate hears of it, so that an alert it shows takes its turn normally.
     Alert answered = std::move(m_queue.front());
     m_queue.pop_front();
-    dropPanel();
+    forgetLayout();
     setNeedsDisplay();
     trace("alert.answer", {{"index", index}});
     if (answered.onClick)
         answered.onClick(index);
 }
 
-bool AlertPresenter::openFonts() {
-    if (m_fontsTried)
-        return bool(m_title);
-    m_fontsTried = true;
-    if (!m_ttfStarted) {
-        if (TTF_Init() != 0) {
-            consoleLog(std::string("alert: no text, the font engine failed: ") + TTF_GetError());
-            return false;
-        }
-        m_ttfStarted = true;
-    }
-    auto open = [&](const char* path, float points) {
-        return FontPointer(TTF_OpenFont(path, int(std::lround(points * m_scale))));
-    };
-    m_title = open(boldFontPath, alertTitleSize);
-    m_message = open(regularFontPath, alertMessageSize);
-    m_button = open(regularFontPath, alertButtonSize);
-    m_buttonBold = open(boldFontPath, alertButtonSize);
-    if (!m_title || !m_message || !m_button || !m_buttonBold) {
-        consoleLog(std::string("alert: no text, cannot open the DejaVu fonts: ") + TTF_GetError());
-        m_title.reset();
-        return false;
-    }
-    return true;
-}
-
-_TTF_Font* AlertPresenter::font(bool bold, float pointSize) {
-    if (!openFonts())
-        return nullptr;
-    if (pointSize == alertTitleSize && bold)
-        return m_title.get();
-    if (pointSize == alertMessageSize)
-        return m_message.get();
-    return bold ? m_buttonBold.get() : m_button.get();
-}
-
-float AlertPresenter::measure(std::string_view text, bool bold, float pointSize) {
-    TTF_Font* chosen = font(bold, pointSize);
-    if (!chosen)
-        return float(text.size()) * pointSize * 0.55f; // no fonts: an average glyph's width
-    int width = 0, height = 0;
-    TTF_SizeUTF8(chosen, std::string(text).c_str(), &width, &height);
-    return float(width) / m_scale;
-}
-
-std::optional<AlertLayout> AlertPresenter::layout() {
-    if (m_queue.empty())
-        return std::nullopt;
-    return layoutAlert(m_queue.front(), m_screen, [this](std::string_view text, bool bold, float size) {
-        return measure(text, bold, size);
-    });
-}
-
-void AlertPresenter::dropPanel() {
-    if (m_panel)
-        SDL_DestroyTexture(m_panel);
-    m_panel = nullptr;
+void AlertPresenter::forgetLayout() {
+    m_layout.reset();
+    m_panel.reset();
     m_panelRenderer = nullptr;
 }
 
+bool AlertPresenter::openFonts() {
+    if (m_fontsTried)
+        return m_fonts[slot(AlertFont::Message)] != nullptr;
+    m_fontsTried = true;
+    if (!m_engine.started) {
+        if (TTF_Init() != 0) {
+            if (!std::exchange(m_toldNoFonts, true))
+                consoleLog(std::string("alert: no text, the font engine failed: ") + TTF_GetError());
+            return false;
+        }
+        m_engine.started = true;
+    }
+    if (!m_fontFiles)
+        m_fontFiles = findAlertFonts();
+    std::string failure = "no font found";
+    auto open = [&](const std::string& path, AlertFont role) {
+        if (path.empty())
+            return FontPointer();
+        FontPointer font(TTF_OpenFont(path.c_str(), int(std::lround(pointSize(role) * m_scale))));
+        if (!font)
+            failure = path + ": " + TTF_GetError();
+        return font;
+    };
+    // A face that will not open gives way to the other weight, so that some text is always set.
+    for (AlertFont role : {AlertFont::Title, AlertFont::Message, AlertFont::Button, AlertFont::BoldButton}) {
+        const std::string& own = isBold(role) ? m_fontFiles->bold : m_fontFiles->regular;
+        const std::string& other = isBold(role) ? m_fontFiles->regular : m_fontFiles->bold;
+        m_fonts[slot(role)] = open(own, role);
+        if (!m_fonts[slot(role)] && other != own)
+            m_fonts[slot(role)] = open(other, role);
+    }
+    for (const auto& font : m_fonts)
+        if (!font) {
+            for (auto& opened : m_fonts)
+                opened.reset();
+            if (!std::exchange(m_toldNoFonts, true))
+                consoleLog("alert: no text, no font could be opened (" + failure + ")");
+            return false;
+        }
+    return true;
+}
+
+TTF_Font* AlertPresenter::font(AlertFont role) {
+    if (!openFonts())
+        return nullptr;
+    return m_fonts[slot(role)].get();
+}
+
+void AlertPresenter::tellTextFailed(const char* what) {
+    if (!std::exchange(m_toldTextFailed, true))
+        consoleLog(std::string("alert: cannot ") + what + ": " + TTF_GetError());
+}
+
+float AlertPresenter::measure(std::string_view text, AlertFont role) {
+    // Without a font, an average glyph's width keeps the wrapping close to what the text would be.
+    const float estimate = float(text.size()) * pointSize(role) * 0.55f;
+    TTF_Font* chosen = font(role);
+    if (!chosen)
+        return estimate;
+    int width = 0, height = 0;
+    if (TTF_SizeUTF8(chosen, std::string(text).c_str(), &width, &height) != 0) {
+        tellTextFailed("measure text");
+        return estimate;
+    }
+    return float(width) / m_scale;
+}
+
+const AlertLayout* AlertPresenter::currentLayout() {
+    if (m_queue.empty())
+        return nullptr;
+    if (!m_layout)
+        m_layout = layoutAlert(m_queue.front(), m_screen,
+                               [this](std::string_view text, AlertFont role) { return measure(text, role); });
+    return &*m_layout;
+}
+
+std::optional<AlertLayout> AlertPresenter::layout() {
+    const AlertLayout* current = currentLayout();
+    return current ? std::optional<AlertLayout>(*current) : std::nullopt;
+}
+
+// Sets one line of text centred on `centreX` at `top`, in pixels.
+void AlertPresenter::blitLine(SDL_Surface* target, AlertFont role, const std::string& text, SDL_Color color,
+                              float centreX, float top) {
+    TTF_Font* chosen = font(role);
+    if (!chosen || text.empty())
+        return;
+    SurfacePointer line(TTF_RenderUTF8_Blended(chosen, text.c_str(), color));
+    if (!line) {
+        tellTextFailed("set text");
+        return;
+    }
+    SDL_SetSurfaceBlendMode(line.get(), SDL_BLENDMODE_BLEND);
+    SDL_Rect at{int(std::lround(centreX - float(line->w) / 2)), int(std::lround(top)), line->w, line->h};
+    SDL_BlitSurface(line.get(), nullptr, target, &at);
+}
+
+void AlertPresenter::drawPanel(const AlertLayout& layout, SDL_Renderer* renderer) {
+    // The panel, its text and its separators are drawn once into one texture per alert, so a
+    // frame beneath an alert costs one more copy, not a text layout.
+    const float s = m_scale;
+    int width = int(std::lround(layout.panel.width * s));
+    int height = int(std::lround(layout.panel.height * s));
+    SurfacePointer panel(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888));
+    if (!panel)
+        return;
+    fillRoundedPanel(panel.get(), alertCornerRadius * s);
+    const float centre = layout.panel.width * s / 2;
+    float y = layout.titleTop * s;
+    for (const auto& line : layout.titleLines) {
+        blitLine(panel.get(), AlertFont::Title, line, titleColor, centre, y);
+        y += lineHeight(pointSize(AlertFont::Title)) * s;
+    }
+    y = layout.messageTop * s;
+    for (const auto& line : layout.messageLines) {
+        blitLine(panel.get(), AlertFont::Message, line, messageColor, centre, y);
+        y += lineHeight(pointSize(AlertFont::Message)) * s;
+    }
+    const float hairline = std::max(1.0f, std::floor(s / 2));
+    for (const auto& button : layout.buttons) {
+        float bx = (button.frame.x - layout.panel.x) * s;
+        float by = (button.frame.y - layout.panel.y) * s;
+        float bw = button.frame.width * s, bh = button.frame.height * s;
+        fillRect(panel.get(), bx, by, bw, hairline, separatorColor);
+        if (bx > 0)
+            fillRect(panel.get(), bx, by, hairline, bh, separatorColor);
+        TTF_Font* buttonFont = font(button.font());
+        float textHeight = buttonFont ? float(TTF_FontHeight(buttonFont)) : 0;
+        blitLine(panel.get(), button.font(), button.title, buttonColor, bx + bw / 2,
+                 by + (bh - textHeight) / 2);
+    }
+    m_panel.reset(SDL_CreateTextureFromSurface(renderer, panel.get()));
+    if (!m_panel)
+        return;
+    m_panelRenderer = renderer;
+    SDL_SetTextureBlendMode(m_panel.get(), SDL_BLENDMODE_BLEND);
+}
+
 void AlertPresenter::draw(SDL_Renderer* renderer) {
-    auto current = layout();
+    const AlertLayout* current = currentLayout();
     if (!current)
         return;
-    if (m_panelRenderer != renderer)
-        dropPanel();
-
-    const float s = m_scale;
-    if (!m_panel) {
-        // The panel, its text and its separators are drawn once into one texture per alert, so a
-        // frame beneath an alert costs one more copy, not a text layout.
-        int width = int(std::lround(current->panel.width * s));
-        int height = int(std::lround(current->panel.height * s));
-        Surface panel(SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888));
-        if (!panel)
-            return;
-        fillRoundedPanel(panel.get(), alertCornerRadius * s);
-        const float centre = current->panel.width * s / 2;
-        float y = current->titleTop * s;
-        for (const auto& line : current->titleLines) {
-            blitLine(panel.get(), font(true, alertTitleSize), line, titleColor, centre, y);
-            y += lineHeight(alertTitleSize) * s;
-        }
-        y = current->messageTop * s;
-        for (const auto& line : current->messageLines) {
-            blitLine(panel.get(), font(false, alertMessageSize), line, messageColor, centre, y);
-            y += lineHeight(alertMessageSize) * s;
-        }
-        const float hairline = std::max(1.0f, std::floor(s / 2));
-        for (const auto& button : current->buttons) {
-            float bx = (button.frame.x - current->panel.x) * s;
-            float by = (button.frame.y - current->panel.y) * s;
-            float bw = button.frame.width * s, bh = button.frame.height * s;
-            fillRect(panel.get(), bx, by, bw, hairline, separatorColor);
-            if (bx > 0)
-                fillRect(panel.get(), bx, by, hairline, bh, separatorColor);
-            TTF_Font* buttonFont = font(button.isCancel, alertButtonSize);
-            float textHeight = buttonFont ? float(TTF_FontHeight(buttonFont)) : 0;
-            blitLine(panel.get(), buttonFont, button.title, buttonColor, bx + bw / 2,
-                     by + (bh - textHeight) / 2);
-        }
-        m_panel = SDL_CreateTextureFromSurface(renderer, panel.get());
-        if (!m_panel)
-            return;
-        m_panelRenderer = renderer;
-        SDL_SetTextureBlendMode(m_panel, SDL_BLENDMODE_BLEND);
+    if (m_panelRenderer != renderer) {
+        m_panel.reset();
+        m_panelRenderer = nullptr;
     }
+    if (!m_panel)
+        drawPanel(*current, renderer);
 
     SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, backdropAlpha);
     SDL_RenderFillRect(renderer, nullptr);
+    if (!m_panel)
+        return;
+    const float s = m_scale;
     SDL_FRect target{current->panel.x * s, current->panel.y * s, current->panel.width * s,
                      current->panel.height * s};
-    SDL_RenderCopyF(renderer, m_panel, nullptr, &target);
+    SDL_RenderCopyF(renderer, m_panel.get(), nullptr, &target);
 }
 
 } // namespace torvane::platform

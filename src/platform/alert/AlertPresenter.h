@@ -3,32 +3,34 @@
 // Shows alerts over the screen, one at a time (the platform's alert window). `show` returns at
 // once and the screen keeps animating beneath; while an alert is up every touch goes to it; a
 // touch on a button answers it once and it goes away, and the next alert waiting takes its
-// place. Text is set with SDL2_ttf in DejaVu Sans; without the fonts the panel is drawn without
-// text. Main thread only.
+// place. Text is set with SDL2_ttf in the faces AlertFonts.h finds; without any font the panel
+// and its buttons are drawn without text and still answer. Each alert is laid out and drawn once
+// per screen size, not per frame. Main thread only.
 
 #include "platform/alert/Alert.h"
+#include "platform/alert/AlertFonts.h"
 #include "platform/alert/AlertLayout.h"
+#include "platform/core/SdlPointers.h"
 #include "platform/geometry/Geometry.h"
 
+#include <SDL_ttf.h>
+
+#include <array>
 #include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 
-struct SDL_Renderer;
-struct SDL_Texture;
-struct _TTF_Font;
-
 namespace torvane::platform {
 
 class AlertPresenter {
   public:
-    AlertPresenter();
-    ~AlertPresenter();
+    AlertPresenter() = default;
     AlertPresenter(const AlertPresenter&) = delete;
     AlertPresenter& operator=(const AlertPresenter&) = delete;
 
-    // The screen in points and its pixels per point; set before the first alert is drawn.
+    // The screen in points and its pixels per point; set before the first alert is drawn. A change
+    // lays the alert out again.
     void setScreen(Size screen, float scale);
 
     // Traced as `alert.show` {title, message, buttons}: buttons are the titles in index order
@@ -52,25 +54,42 @@ class AlertPresenter {
     void draw(SDL_Renderer* renderer);
 
   private:
-    struct FontCloser {
-        void operator()(_TTF_Font* font) const;
+    using FontPointer = std::unique_ptr<TTF_Font, SdlDeleter<TTF_CloseFont>>;
+    // Ends the font engine after the fonts opened with it, being declared before them.
+    struct FontEngine {
+        bool started{false};
+        FontEngine() = default;
+        ~FontEngine();
+        FontEngine(const FontEngine&) = delete;
+        FontEngine& operator=(const FontEngine&) = delete;
     };
-    using FontPointer = std::unique_ptr<_TTF_Font, FontCloser>;
 
     void answer(int index);
+    // Forgets the layout and the drawn panel, when the alert on top or the screen changes.
+    void forgetLayout();
+    [[nodiscard]] const AlertLayout* currentLayout();
     bool openFonts();
-    _TTF_Font* font(bool bold, float pointSize);
-    [[nodiscard]] float measure(std::string_view text, bool bold, float pointSize);
-    void dropPanel();
+    [[nodiscard]] TTF_Font* font(AlertFont role);
+    [[nodiscard]] float measure(std::string_view text, AlertFont role);
+    void drawPanel(const AlertLayout& layout, SDL_Renderer* renderer);
+    void blitLine(SDL_Surface* target, AlertFont role, const std::string& text, SDL_Color color,
+                  float centreX, float top);
+    void tellTextFailed(const char* what);
 
     std::deque<Alert> m_queue;
     Size m_screen{320, 480};
     float m_scale{1};
-    bool m_fontsTried{false};
-    bool m_ttfStarted{false};
-    // Opened at the pixel sizes of this scale: title, message, button and bold button.
-    FontPointer m_title, m_message, m_button, m_buttonBold;
-    SDL_Texture* m_panel{nullptr}; // the drawn panel of the alert on top, made once per alert
+    std::optional<AlertLayout> m_layout; // of the alert on top, at this size
+
+    FontEngine m_engine;
+    std::optional<AlertFontFiles> m_fontFiles; // looked up once
+    bool m_fontsTried{false};                  // at this scale
+    bool m_toldNoFonts{false};
+    bool m_toldTextFailed{false};
+    // By AlertFont, opened at the pixel sizes of this scale.
+    std::array<FontPointer, 4> m_fonts;
+
+    TexturePointer m_panel; // the drawn panel of the alert on top, made once per alert and size
     SDL_Renderer* m_panelRenderer{nullptr};
 };
 
