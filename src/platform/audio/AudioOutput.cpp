@@ -38,7 +38,9 @@ AudioOutput::AudioOutput() {
             consoleLog(std::string("sound: no audio device, effects are silent: ") + SDL_GetError());
         return;
     }
-    Mix_Init(MIX_INIT_MP3);
+    // Every effect is MP3: without its decoder each would fail alone; one line says why.
+    if ((Mix_Init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0)
+        consoleLog(std::string("sound: no MP3 decoder, effects cannot be played: ") + Mix_GetError());
     if (Mix_OpenAudio(sampleRate, MIX_DEFAULT_FORMAT, channelsOut, bufferFrames) != 0) {
         if (!toldSilent.exchange(true))
             consoleLog(std::string("sound: no audio device, effects are silent: ") + Mix_GetError());
