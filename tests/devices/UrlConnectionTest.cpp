@@ -1,6 +1,7 @@
 #include "platform/net/UrlConnection.h"
 #include "platform/core/AdvertisingIdentifier.h"
 #include "platform/core/Trace.h"
+#include "platform/net/CurlProtocols.h"
 
 #include "LoopbackServer.h"
 #include "TempFolder.h"
@@ -83,6 +84,49 @@ TEST(UrlConnection, NoServerEndsWithAnError) {
     }
     bool started = false;
     auto ended = start(requestFor("http://127.0.0.1:" + std::to_string(port) + "/"), started);
+    ASSERT_TRUE(started);
+    UrlResponse response = ended.get();
+    EXPECT_FALSE(response.completed);
+    EXPECT_FALSE(response.error.empty());
+}
+
+namespace {
+
+CURLcode refused(CURL*) {
+    return CURLE_UNKNOWN_OPTION;
+}
+
+size_t swallow(char*, size_t size, size_t count, void*) {
+    return size * count;
+}
+
+// What libcurl makes of a file:// URL on `easy`, a protocol a web request must never reach.
+CURLcode fetchFile(CURL* easy, const TempFolder& folder) {
+    auto file = folder.write("secret", "not for the web");
+    curl_easy_setopt(easy, CURLOPT_URL, ("file://" + file.string()).c_str());
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, swallow);
+    return curl_easy_perform(easy);
+}
+
+} // namespace
+
+TEST(UrlConnection, RequestsStayOnTheWebOnOldAndNewLibcurlsOrAreNotMade) {
+    TempFolder folder;
+    using Easy = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+    Easy unrestricted(curl_easy_init(), &curl_easy_cleanup);
+    ASSERT_EQ(fetchFile(unrestricted.get(), folder), CURLE_OK); // the check below means something
+
+    // A libcurl older than the named list: the mask keeps the request on the web.
+    Easy older(curl_easy_init(), &curl_easy_cleanup);
+    EXPECT_TRUE(restrictToWeb(older.get(), {refused, libcurlProtocolSetters().byMask}));
+    EXPECT_EQ(fetchFile(older.get(), folder), CURLE_UNSUPPORTED_PROTOCOL);
+
+    Easy broken(curl_easy_init(), &curl_easy_cleanup);
+    EXPECT_FALSE(restrictToWeb(broken.get(), {refused, refused}));
+
+    // A request as the application makes it.
+    bool started = false;
+    auto ended = start(requestFor("file://" + folder.write("page", "x").string()), started);
     ASSERT_TRUE(started);
     UrlResponse response = ended.get();
     EXPECT_FALSE(response.completed);

@@ -2,10 +2,12 @@
 
 #include "platform/core/ConsoleLog.h"
 #include "platform/core/Trace.h"
+#include "platform/net/CurlProtocols.h"
 
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -72,18 +74,28 @@ bool startUrlConnection(UrlRequest request) {
             break;
     }
     CURL* handle = easy.get();
-    bool configured = curl_easy_setopt(handle, CURLOPT_URL, request.url.c_str()) == CURLE_OK;
-    curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, request.connectTimeoutSeconds);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT, request.timeoutSeconds);
+    // Every option matters to the request: without a time-out its thread could hang on, without
+    // the write function the answer would land on our standard output.
+    std::string failed;
+    auto set = [&](const char* name, CURLoption option, auto value) {
+        if (curl_easy_setopt(handle, option, value) != CURLE_OK)
+            failed += std::string(failed.empty() ? "" : ", ") + name;
+    };
+    set("CURLOPT_URL", CURLOPT_URL, request.url.c_str());
+    set("CURLOPT_HTTPGET", CURLOPT_HTTPGET, 1L);
+    set("CURLOPT_HTTPHEADER", CURLOPT_HTTPHEADER, headers.get());
+    set("CURLOPT_CONNECTTIMEOUT", CURLOPT_CONNECTTIMEOUT, request.connectTimeoutSeconds);
+    set("CURLOPT_TIMEOUT", CURLOPT_TIMEOUT, request.timeoutSeconds);
     // Signals for DNS time-outs would hit whichever thread of the application runs.
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, userAgent);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, discardBody);
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    if (!configured) {
-        consoleLog("http: cannot request " + request.url);
+    set("CURLOPT_NOSIGNAL", CURLOPT_NOSIGNAL, 1L);
+    set("CURLOPT_USERAGENT", CURLOPT_USERAGENT, userAgent);
+    set("CURLOPT_WRITEFUNCTION", CURLOPT_WRITEFUNCTION, &discardBody);
+    if (!failed.empty()) {
+        consoleLog("http: cannot set " + failed + "; no request to " + request.url);
+        return false;
+    }
+    if (!restrictToWeb(handle)) {
+        consoleLog("http: no request to " + request.url);
         return false;
     }
     try {

@@ -1,0 +1,46 @@
+#include "platform/net/CurlProtocols.h"
+
+#include "platform/core/ConsoleLog.h"
+
+#include <string>
+
+namespace torvane::platform {
+
+namespace {
+
+CURLcode setByName(CURL* easy) {
+#if LIBCURL_VERSION_NUM >= 0x075500
+    return curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+#else
+    (void)easy;
+    return CURLE_UNKNOWN_OPTION;
+#endif
+}
+
+CURLcode setByMask(CURL* easy) {
+    // Deprecated where the named list exists, and still honoured there; here it is the fallback.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    return curl_easy_setopt(easy, CURLOPT_PROTOCOLS, long(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+#pragma GCC diagnostic pop
+}
+
+} // namespace
+
+ProtocolSetters libcurlProtocolSetters() {
+    return {setByName, setByMask};
+}
+
+bool restrictToWeb(CURL* easy, const ProtocolSetters& setters) {
+    CURLcode byName = setters.byName(easy);
+    if (byName == CURLE_OK)
+        return true;
+    CURLcode byMask = setters.byMask(easy);
+    if (byMask == CURLE_OK)
+        return true;
+    consoleLog(std::string("http: cannot keep the request to http and https: CURLOPT_PROTOCOLS_STR: ") +
+               curl_easy_strerror(byName) + ", CURLOPT_PROTOCOLS: " + curl_easy_strerror(byMask));
+    return false;
+}
+
+} // namespace torvane::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+// Keeping a request to HTTP and HTTPS on whatever libcurl the program meets at run time: the named
+// list that libcurl takes since 7.85, else the bit mask that older ones take. A request whose
+// restriction took neither way is not made, since it could follow a redirect to any protocol.
+
+#include <curl/curl.h>
+
+namespace torvane::platform {
+
+// The two ways of setting the restriction, apart so that a test can play an older or a broken
+// libcurl.
+struct ProtocolSetters {
+    CURLcode (*byName)(CURL* easy);
+    CURLcode (*byMask)(CURL* easy);
+};
+
+[[nodiscard]] ProtocolSetters libcurlProtocolSetters();
+
+// False, with a console line for each way that failed, when neither took.
+[[nodiscard]] bool restrictToWeb(CURL* easy, const ProtocolSetters& setters = libcurlProtocolSetters());
+
+} // namespace torvane::platform
