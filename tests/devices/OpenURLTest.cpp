@@ -97,3 +97,45 @@ TEST(OpenURL, MissingOpenerIsReportedNotFatal) {
     EXPECT_FALSE(openURL("https://example.invalid/"));
     ::unsetenv(urlOpenerVariable);
 }
+
+namespace {
+
+// A desktop of stand-ins: a query that names `handler` (none when empty) and an opener that
+// writes its arguments into a FIFO.
+struct StandInDesktop {
+    explicit StandInDesktop(const std::string& handler) {
+        fifo = folder.path() / "argv";
+        ::mkfifo(fifo.c_str(), 0600);
+        auto query = folder.write(
+            "xdg-mime", "#!/bin/sh\n[ \"$1 $2 $3\" = \"query default x-scheme-handler/itms-apps\" ] "
+                        "&& echo '" +
+                            handler + "'\nexit 0\n");
+        auto opener = folder.write("xdg-open", "#!/bin/sh\necho \"$# $1\" > '" + fifo.string() + "'\n");
+        for (const auto& program : {query, opener})
+            std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        programs = {query.string(), opener.string()};
+    }
+    TempFolder folder;
+    std::filesystem::path fifo;
+    DesktopOpeners programs;
+};
+
+} // namespace
+
+TEST(OpenURL, TheDesktopGetsTheStoreUrlWhenItHandlesTheSchemeElseItsHttpsForm) {
+    ::unsetenv(urlOpenerVariable);
+    const std::string url = "itms-apps://apps.example/us/app/torvane-pro/id2?ls=1&mt=8";
+    {
+        StandInDesktop desktop("store.desktop");
+        EXPECT_TRUE(openURL(url, desktop.programs));
+        EXPECT_EQ(readFifo(desktop.fifo), "1 " + url + "\n");
+    }
+    {
+        StandInDesktop desktop("");
+        EXPECT_TRUE(openURL(url, desktop.programs));
+        EXPECT_EQ(readFifo(desktop.fifo), "1 https://apps.example/us/app/torvane-pro/id2?ls=1&mt=8\n");
+    }
+    EXPECT_EQ(httpsForm("mailto:someone@example.com"), "mailto:someone@example.com");
+    EXPECT_EQ(schemeOf("ITMS-Apps://x"), "itms-apps");
+    EXPECT_EQ(schemeOf("/no/scheme:here"), "");
+}

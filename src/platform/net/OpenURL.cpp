@@ -2,15 +2,20 @@
 
 #include "platform/core/ConsoleLog.h"
 #include "platform/core/Trace.h"
+#include "platform/core/UniqueFd.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -27,27 +32,18 @@ struct SpawnAttributes {
     SpawnAttributes& operator=(const SpawnAttributes&) = delete;
 };
 
-void reapLater(pid_t pid) {
-    try {
-        std::thread([pid] {
-            int status = 0;
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-        }).detach();
-    } catch (const std::system_error&) {
-        // Without a thread the opener stays a zombie until the application ends; harmless.
-    }
-}
+struct SpawnFileActions {
+    posix_spawn_file_actions_t actions;
+    SpawnFileActions() { posix_spawn_file_actions_init(&actions); }
+    ~SpawnFileActions() { posix_spawn_file_actions_destroy(&actions); }
+    SpawnFileActions(const SpawnFileActions&) = delete;
+    SpawnFileActions& operator=(const SpawnFileActions&) = delete;
+};
 
-} // namespace
-
-bool openURL(const std::string& url) {
-    trace("url.open", {{"url", url}});
-    std::string opener = defaultUrlOpener;
-    if (const char* chosen = std::getenv(urlOpenerVariable); chosen && *chosen)
-        opener = chosen;
-
-    // The opener starts with the signals as a new program would have them, not as ours are set.
+// Starts `program` (looked for on PATH) with `arguments`; its standard output goes to `output`
+// when that is not -1. The process id, or the error number negated.
+pid_t spawn(const std::string& program, const std::vector<std::string>& arguments, int output = -1) {
+    // The program starts with the signals as a new program would have them, not as ours are set.
     SpawnAttributes spawn;
     sigset_t none;
     sigset_t all;
@@ -56,20 +52,109 @@ bool openURL(const std::string& url) {
     posix_spawnattr_setsigmask(&spawn.attributes, &none);
     posix_spawnattr_setsigdefault(&spawn.attributes, &all);
     posix_spawnattr_setflags(&spawn.attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    SpawnFileActions files;
+    if (output >= 0)
+        posix_spawn_file_actions_adddup2(&files.actions, output, STDOUT_FILENO);
 
-    std::vector<char> program(opener.begin(), opener.end());
-    program.push_back('\0');
-    std::vector<char> argument(url.begin(), url.end());
-    argument.push_back('\0');
-    char* arguments[] = {program.data(), argument.data(), nullptr};
-
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    int result = posix_spawnp(&pid, program.data(), nullptr, &spawn.attributes, arguments, environ);
-    if (result != 0) {
-        consoleLog("url: cannot start " + opener + ": " + std::strerror(result));
+    int result = posix_spawnp(&pid, program.c_str(), &files.actions, &spawn.attributes, argv.data(), environ);
+    return result == 0 ? pid : -result;
+}
+
+void waitFor(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// Whether the desktop names an application for `scheme`. A query that cannot run answers no.
+bool desktopHandles(const std::string& query, const std::string& scheme) {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        return false;
+    UniqueFd reading(ends[0]);
+    UniqueFd writing(ends[1]);
+    pid_t pid = spawn(query, {"query", "default", "x-scheme-handler/" + scheme}, writing.get());
+    writing.reset(); // so that the read below ends when the query does
+    if (pid < 0)
+        return false;
+    std::string answer;
+    char buffer[256];
+    for (ssize_t got; (got = ::read(reading.get(), buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            break;
+        answer.append(buffer, std::size_t(got));
+    }
+    waitFor(pid);
+    return std::any_of(answer.begin(), answer.end(),
+                       [](char c) { return !std::isspace(static_cast<unsigned char>(c)); });
+}
+
+// On the opening's own thread: touches nothing but what it owns and the console log.
+void openOnDesktop(const std::string& url, const DesktopOpeners& desktop) {
+    std::string scheme = schemeOf(url);
+    std::string chosen = scheme.empty() || desktopHandles(desktop.query, scheme) ? url : httpsForm(url);
+    pid_t pid = spawn(desktop.opener, {chosen});
+    if (pid < 0) {
+        consoleLog("url: cannot open " + url + ": cannot start " + desktop.opener + ": " +
+                   std::strerror(-pid));
+        return;
+    }
+    waitFor(pid);
+}
+
+} // namespace
+
+std::string schemeOf(const std::string& url) {
+    auto colon = url.find(':');
+    if (colon == 0 || colon == std::string::npos || !std::isalpha(static_cast<unsigned char>(url[0])))
+        return {};
+    std::string scheme = url.substr(0, colon);
+    for (char& c : scheme) {
+        auto u = static_cast<unsigned char>(c);
+        if (!std::isalnum(u) && c != '+' && c != '-' && c != '.')
+            return {};
+        c = char(std::tolower(u));
+    }
+    return scheme;
+}
+
+std::string httpsForm(const std::string& url) {
+    std::string scheme = schemeOf(url);
+    if (scheme.empty() || url.compare(scheme.size(), 3, "://") != 0)
+        return url;
+    return "https" + url.substr(scheme.size());
+}
+
+bool openURL(const std::string& url, const DesktopOpeners& desktop) {
+    trace("url.open", {{"url", url}});
+    if (const char* chosen = std::getenv(urlOpenerVariable); chosen && *chosen) {
+        pid_t pid = spawn(chosen, {url});
+        if (pid < 0) {
+            consoleLog("url: cannot open " + url + ": cannot start " + chosen + ": " + std::strerror(-pid));
+            return false;
+        }
+        try {
+            std::thread([pid] { waitFor(pid); }).detach();
+        } catch (const std::system_error&) {
+            // Without a thread the opener stays a zombie until the application ends; harmless.
+        }
+        return true;
+    }
+    try {
+        std::thread([url, desktop] { openOnDesktop(url, desktop); }).detach();
+    } catch (const std::system_error& error) {
+        consoleLog("url: cannot open " + url + ": no thread: " + error.what());
         return false;
     }
-    reapLater(pid);
     return true;
 }
 
