@@ -53,8 +53,8 @@ int main(int argc, char** argv) {
         return app::badUsageStatus;
     }
     auto options = commandLine.options;
-    if (options.help) {
-        std::printf("%s\n", app::usage().c_str());
+    if (options.help || options.version) {
+        std::printf("%s\n", (options.help ? app::helpText() : app::versionText()).c_str());
         return 0;
     }
 

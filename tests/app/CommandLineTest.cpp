@@ -68,3 +68,58 @@ TEST(CommandLine, BadCommandLinesGetOneClearMessage) {
         EXPECT_EQ(result.error.find('\n'), std::string::npos) << result.error;
     }
 }
+
+TEST(CommandLine, AnOptionIsNeverTakenAsTheValueBeforeIt) {
+    auto result = parse({"--store", "--machine", "X"});
+    EXPECT_FALSE(result.ok());
+    EXPECT_NE(result.error.find("--store needs a value"), std::string::npos) << result.error;
+
+    // After "=" the user said it is the value.
+    result = parse({"--store=--odd-name.json"});
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(result.options.storeFile, "--odd-name.json");
+    // A single dash is a value (a file named "-" or a negative-looking model).
+    result = parse({"--machine", "-x"});
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(result.options.machine, "-x");
+}
+
+TEST(CommandLine, MessagesQuoteAtMostEightyCharactersOfTheInput) {
+    std::string longOption = "--" + std::string(500, 'w');
+    auto result = parse({longOption.c_str()});
+    ASSERT_FALSE(result.ok());
+    EXPECT_NE(result.error.find("'--" + std::string(78, 'w') + "...'"), std::string::npos) << result.error;
+    EXPECT_LT(result.error.size(), 120u);
+
+    std::string longScreen(200, '9');
+    result = parse({"--screen", longScreen.c_str()});
+    ASSERT_FALSE(result.ok());
+    EXPECT_NE(result.error.find("'" + std::string(80, '9') + "...'"), std::string::npos) << result.error;
+}
+
+TEST(CommandLine, QuotingKeepsCharactersWholeAndTheMessageOnOneLine) {
+    using torvane::app::quotedInput;
+    EXPECT_EQ(quotedInput(""), "''");
+    EXPECT_EQ(quotedInput(std::string(80, 'a')), "'" + std::string(80, 'a') + "'");
+    std::string euros;
+    for (int i = 0; i < 81; ++i)
+        euros += "\xe2\x82\xac"; // three bytes each
+    std::string eighty;
+    for (int i = 0; i < 80; ++i)
+        eighty += "\xe2\x82\xac";
+    EXPECT_EQ(quotedInput(euros), "'" + eighty + "...'");
+    EXPECT_EQ(quotedInput("a\nb\x1b[2J"), "'a?b?[2J'");
+    // A truncated sequence at the end neither reads past the text nor disappears.
+    EXPECT_EQ(quotedInput("ab\xe2\x82"), "'ab\xe2\x82'");
+}
+
+TEST(CommandLine, HelpAndVersionAreFlags) {
+    auto result = parse({"--version"});
+    ASSERT_TRUE(result.ok());
+    EXPECT_TRUE(result.options.version);
+    EXPECT_TRUE(torvane::app::versionText().starts_with("torvane "));
+    result = parse({"-h"});
+    ASSERT_TRUE(result.ok());
+    EXPECT_TRUE(result.options.help);
+    EXPECT_FALSE(parse({"--version=2"}).ok());
+}

@@ -28,6 +28,21 @@ bool isRegularFile(const std::filesystem::path& path) {
     return std::filesystem::is_regular_file(path, error);
 }
 
+// The program's own folder, so that an installed program finds its data at ../share/torvane
+// wherever the whole tree was put (any prefix, a DESTDIR, an unpacked package).
+std::optional<std::filesystem::path> executableFolder() {
+    std::error_code error;
+    auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error || executable.empty())
+        return std::nullopt;
+    return executable.parent_path();
+}
+
+bool isInside(const std::filesystem::path& path, const std::filesystem::path& folder) {
+    auto relative = path.lexically_normal().lexically_relative(folder.lexically_normal());
+    return !relative.empty() && *relative.begin() != "..";
+}
+
 // Searches every directory for FILENAME without logging; the callers decide what a miss means.
 std::optional<std::string> findFile(std::string_view fileName) {
     if (!isPlainFileName(fileName))
@@ -55,13 +70,21 @@ std::string withScaleSuffix(std::string_view fileName, int scale) {
 
 std::vector<std::string> resourceDirectories() {
     std::vector<std::string> directories;
-    auto addIfPresent = [&](const char* directory) {
+    auto addIfPresent = [&](const std::string& directory) {
         std::error_code error;
-        if (directory && *directory && std::filesystem::is_directory(directory, error))
-            directories.emplace_back(directory);
+        if (!directory.empty() && std::filesystem::is_directory(directory, error))
+            directories.push_back(directory);
     };
-    addIfPresent(std::getenv(overrideVariable));
-    addIfPresent(buildResourceDirectory);
+    const char* override = std::getenv(overrideVariable);
+    addIfPresent(override ? override : "");
+    // The build tree serves only the programs built in it: an installed copy must not pick up
+    // pictures from a build that happens to lie on the same machine.
+    auto folder = executableFolder();
+    auto buildTree = std::filesystem::path(buildResourceDirectory).parent_path();
+    if (!folder || isInside(*folder, buildTree))
+        addIfPresent(buildResourceDirectory);
+    else
+        addIfPresent((*folder / ".." / "share" / "torvane").lexically_normal().string());
     addIfPresent(installedResourceDirectory);
     return directories;
 }

@@ -3,8 +3,10 @@
 // The application's main bundle (the platform's NSBundle): finds the pictures and sounds by file
 // name. Directories are searched in this order, and the first that holds the file wins:
 //   1. $TORVANE_RESOURCES, when set and not empty (tests, a relocated install);
-//   2. the build tree's resource directory, so a freshly built program runs without installing;
-//   3. the installed data directory (share/torvane).
+//   2. for a program built in the build tree, its resource directory, so that it runs without
+//      installing; for any other, ../share/torvane beside its executable, so that an installed
+//      tree works under any prefix or DESTDIR;
+//   3. the data directory of the prefix the build was configured for (share/torvane).
 // A missing file is an answer (std::nullopt), never a crash: the caller leaves its view without
 // a picture or its player absent, as the platform would.
 

@@ -6,6 +6,7 @@
 #include "platform/view/Animator.h"
 #include "platform/view/Image.h"
 #include "platform/view/TouchMapping.h"
+#include "platform/view/WindowIcon.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -71,6 +72,7 @@ bool MainLoop::openOffscreen() {
 bool MainLoop::openWindow() {
     // A touch must not arrive twice, once as a finger and once as the mouse SDL makes of it.
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+    announceApplicationId();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         consoleLog(std::string("screen: no display: ") + SDL_GetError());
         return false;
@@ -94,6 +96,7 @@ bool MainLoop::openWindow() {
         consoleLog(std::string("screen: cannot open a window: ") + SDL_GetError());
         return false;
     }
+    setWindowIcon(m_window.get());
     m_sdlRenderer.reset(
         SDL_CreateRenderer(m_window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
     if (!m_sdlRenderer)

@@ -1,0 +1,36 @@
+#include "platform/view/WindowIcon.h"
+
+#include "platform/core/ConsoleLog.h"
+#include "platform/storage/ResourceBundle.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace torvane::platform {
+
+void announceApplicationId() {
+    // SDL 2.26 has no hint for these: its Wayland and X11 drivers read the environment when they
+    // start. Without them both would use the executable's name, which no desktop file carries.
+    ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", applicationId, 0);
+    ::setenv("SDL_VIDEO_X11_WMCLASS", applicationId, 0);
+}
+
+void setWindowIcon(SDL_Window* window) {
+    if (!window)
+        return;
+    auto path = pathForResource(applicationId, "png");
+    if (!path)
+        return;
+    std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> icon(IMG_Load(path->c_str()), SDL_FreeSurface);
+    if (!icon) {
+        consoleLog("screen: cannot read the window's icon: " + std::string(IMG_GetError()));
+        return;
+    }
+    SDL_SetWindowIcon(window, icon.get());
+}
+
+} // namespace torvane::platform
