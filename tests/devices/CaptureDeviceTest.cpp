@@ -75,6 +75,41 @@ TEST(LedClass, NoFlashOrTorchLedIsNoDevice) {
     EXPECT_FALSE(CaptureDevice::defaultDeviceWithMediaType(MediaType::Video));
 }
 
+TEST(LedClass, FindsTheTorchNamesOfAndroidKernelsAndPrefersThemToAFlash) {
+    for (const char* name : {"led:flash_torch", "led:torch_0", "led:torch_1", "torch-light", "torch-light0",
+                             "torch-light1", "flashlight"}) {
+        TempFolder tree;
+        addLed(tree, "lm:flash", 255, FlashClass::Yes); // same rank but for the function
+        addLed(tree, name, 200);
+        addLed(tree, "led:switch_0", 1);
+        auto led = findTorchLed(tree.path());
+        ASSERT_TRUE(led) << name;
+        EXPECT_EQ(led->name, name);
+        EXPECT_EQ(led->maxBrightness, 200) << name;
+        EXPECT_TRUE(torchLedExists(tree.path()));
+    }
+    TempFolder twoTorches;
+    addLed(twoTorches, "led:torch_1", 200);
+    addLed(twoTorches, "led:torch_0", 200);
+    EXPECT_EQ(findTorchLed(twoTorches.path())->name, "led:torch_0");
+
+    TempFolder lookAlikes;
+    for (const char* name : {"led:torch_2", "torch-light2", "flashlights", "led:flash_torch_0", "mytorch"})
+        addLed(lookAlikes, name, 1);
+    EXPECT_FALSE(findTorchLed(lookAlikes.path()));
+    EXPECT_FALSE(torchLedExists(lookAlikes.path()));
+}
+
+TEST(LedClass, NoTorchLedIsAStateThatIsNotLogged) {
+    TempFolder tree;
+    addLed(tree, "input0::capslock", 1);
+    setLedRoot(tree.path());
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(CaptureDevice::defaultDeviceWithMediaType(MediaType::Video));
+    EXPECT_FALSE(CaptureDevice::defaultDeviceWithMediaType(MediaType::Video));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
 TEST(LedClass, RootComesFromTheCommandLineThenTheEnvironment) {
     TempFolder fromEnvironment;
     makePinePhone(fromEnvironment);

@@ -1,5 +1,6 @@
 // The torch goes off however the application ends: each case runs a child process (this test
-// program, running only TorchChild) that lights the LED of a made-up tree and is then ended.
+// program, running only TorchChild, under the application's name in a process group of its own)
+// that lights the LED of a made-up tree and is then ended.
 
 #include "platform/torch/TorchGuard.h"
 #include "platform/torch/CaptureDevice.h"
@@ -9,13 +10,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <spawn.h>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -57,8 +62,15 @@ Child startChild(const TempFolder& tree, const std::string& mode, const std::str
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addclose(&actions, ready[0]);
+    // Its own process group, so that a signal to the group reaches nothing of the test's.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     Child child;
-    int result = posix_spawn(&child.pid, program.c_str(), &actions, nullptr, arguments, environment.data());
+    int result =
+        posix_spawn(&child.pid, program.c_str(), &actions, &attributes, arguments, environment.data());
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(ready[1]);
     if (result != 0) {
@@ -82,6 +94,65 @@ int waitFor(pid_t pid) {
     return status;
 }
 
+std::string commandOf(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    std::getline(in, name);
+    return name;
+}
+
+pid_t parentOf(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat{std::istreambuf_iterator<char>(in), {}};
+    auto close = stat.rfind(')'); // the name before it may hold anything
+    if (close == std::string::npos || close + 4 >= stat.size())
+        return 0;
+    return std::atoi(stat.c_str() + close + 4); // ") S 1234"
+}
+
+// `killall -SIGNAL name`, limited to this test's descendants so that nothing else on the machine
+// of that name is touched; the number of processes signalled.
+int killallDescendants(const std::string& name, int signal) {
+    int signalled = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        pid_t pid = std::atoi(entry.path().filename().c_str());
+        if (pid <= 0 || commandOf(pid) != name)
+            continue;
+        pid_t ancestor = pid;
+        while (ancestor > 1 && ancestor != ::getpid())
+            ancestor = parentOf(ancestor);
+        if (ancestor == ::getpid() && ::kill(pid, signal) == 0)
+            ++signalled;
+    }
+    return signalled;
+}
+
+// Polls, with a bound that only keeps a broken watchdog from hanging the test.
+bool becomesOff(const TempFolder& tree) {
+    auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (brightnessOf(tree, "white:flash") != "0") {
+        if (std::chrono::steady_clock::now() > giveUp)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+// The watchdog's exit status once it has ended, or -1 when it is still running after the bound.
+int watchdogStatus(pid_t watchdog) {
+    auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int status = 0;
+    while (::waitpid(watchdog, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+            ::kill(watchdog, SIGKILL);
+            waitFor(watchdog);
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 class TorchGuard : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -102,6 +173,7 @@ TEST(TorchChild, DISABLED_LightsTheTorch) {
     const char* end = std::getenv(endVariable);
     const char* readyFd = std::getenv(readyVariable);
     ASSERT_TRUE(mode && end && readyFd);
+    ::prctl(PR_SET_NAME, "torvane");
     auto device = CaptureDevice::defaultDeviceWithMediaType(MediaType::Video);
     ASSERT_TRUE(device);
     device->lockForConfiguration();
@@ -173,4 +245,30 @@ TEST_F(TorchGuard, SessionSwitchesTheTorchOffAfterSigterm) {
     int watchdogStatus = waitFor(child.watchdog);
     EXPECT_TRUE(WIFEXITED(watchdogStatus) && WEXITSTATUS(watchdogStatus) == 0);
     EXPECT_EQ(brightnessOf(tree, "white:flash"), "0");
+}
+
+TEST_F(TorchGuard, KillallOfTheApplicationsNameLeavesTheWatchdogToSwitchTheTorchOff) {
+    Child child = startChild(tree, "session", "wait");
+    ASSERT_GT(child.pid, 0);
+    ASSERT_GT(child.watchdog, 0);
+    EXPECT_EQ(commandOf(child.pid), "torvane");
+    EXPECT_NE(commandOf(child.watchdog), "torvane");
+    EXPECT_NE(::getsid(child.watchdog), ::getsid(child.pid));
+    EXPECT_EQ(brightnessOf(tree, "white:flash"), "1");
+    EXPECT_EQ(killallDescendants("torvane", SIGKILL), 1);
+    waitFor(child.pid);
+    EXPECT_TRUE(becomesOff(tree));
+    EXPECT_EQ(watchdogStatus(child.watchdog), 0) << "the watchdog ends with the application";
+}
+
+TEST_F(TorchGuard, SigkillToTheApplicationsProcessGroupLeavesTheWatchdogToSwitchTheTorchOff) {
+    Child child = startChild(tree, "session", "wait");
+    ASSERT_GT(child.pid, 0);
+    ASSERT_GT(child.watchdog, 0);
+    EXPECT_NE(::getpgid(child.watchdog), child.pid);
+    EXPECT_EQ(brightnessOf(tree, "white:flash"), "1");
+    ASSERT_EQ(::kill(-child.pid, SIGKILL), 0);
+    waitFor(child.pid);
+    EXPECT_TRUE(becomesOff(tree));
+    EXPECT_EQ(watchdogStatus(child.watchdog), 0);
 }

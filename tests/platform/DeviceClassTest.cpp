@@ -1,9 +1,16 @@
 #include "platform/core/DeviceClass.h"
 #include "platform/core/UIDevice_machine.h"
 
+#include "../support/TemporaryFolder.h"
+
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sys/utsname.h>
+
 using torvane::platform::deviceIsiPhone4;
+using torvane::platform::hardwareIsiPhone4;
+using torvane::platform::hardwareModel;
 
 TEST(DeviceClass, AModelWithIPhone2AnywhereIsOutsideTheClass) {
     for (const char* model : {"iPhone2,1", "iPhone21,3", "iPhone2", "xiPhone2", "Some iPhone2 clone"})
@@ -28,4 +35,30 @@ TEST(DeviceModel, TheOverrideReplacesTheKernelsAnswer) {
     EXPECT_EQ(torvane::platform::machine(), "iPhone2,1");
     torvane::platform::setMachineOverride(std::nullopt);
     EXPECT_EQ(torvane::platform::machine(), kernel);
+}
+
+TEST(DeviceClass, TheHardwareWithoutATorchLedIsOutsideTheClassWhateverItsModel) {
+    EXPECT_FALSE(hardwareIsiPhone4(std::string("Pine64 PinePhone (1.2)"), false));
+    EXPECT_FALSE(hardwareIsiPhone4(std::string("x86_64"), false));
+    EXPECT_TRUE(hardwareIsiPhone4(std::string("Pine64 PinePhone (1.2)"), true));
+    EXPECT_FALSE(hardwareIsiPhone4(std::string("iPhone2,1"), true));
+    EXPECT_FALSE(hardwareIsiPhone4(std::nullopt, true));
+}
+
+TEST(DeviceModel, DeviceTreeThenFirmwareProductThenUname) {
+    auto write = [](const std::filesystem::path& file, const std::string& text) {
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+    };
+    struct utsname system {};
+    ASSERT_EQ(::uname(&system), 0);
+
+    TemporaryFolder root;
+    EXPECT_EQ(hardwareModel(root.path()), std::string(system.machine)) << "nothing in the tree";
+    write(root / "sys/class/dmi/id/product_name", "\n"); // an empty attribute counts as none
+    EXPECT_EQ(hardwareModel(root.path()), std::string(system.machine));
+    write(root / "sys/class/dmi/id/product_name", "ThinkPad X13 Gen 1\n");
+    EXPECT_EQ(hardwareModel(root.path()), "ThinkPad X13 Gen 1");
+    write(root / "proc/device-tree/model", std::string("Pine64 PinePhone (1.2)\0", 23));
+    EXPECT_EQ(hardwareModel(root.path()), "Pine64 PinePhone (1.2)");
 }

@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <fcntl.h>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <thread>
 #include <vector>
 
@@ -101,6 +105,19 @@ TEST(SettingsStore, ReadsAcrossKindsAsThePlatformStoreDoes) {
     EXPECT_TRUE(store.boolForKey("count"));
 }
 
+TEST(SettingsStore, IntegersBeyondTheRangeSaturateWhateverTheirKind) {
+    TemporaryFolder folder;
+    SettingsStore store(folder / "settings.json");
+    store.setDouble(1e30, "huge");
+    store.setDouble(-1e30, "tiny");
+    store.setObject("1e30", "huge text");
+    store.setObject("-1e30 apples", "tiny text");
+    EXPECT_EQ(store.integerForKey("huge"), INT64_MAX);
+    EXPECT_EQ(store.integerForKey("tiny"), INT64_MIN);
+    EXPECT_EQ(store.integerForKey("huge text"), INT64_MAX);
+    EXPECT_EQ(store.integerForKey("tiny text"), INT64_MIN);
+}
+
 TEST(SettingsStore, RefusesValuesWithoutAJSONForm) {
     TemporaryFolder folder;
     SettingsStore store(folder / "settings.json");
@@ -157,6 +174,63 @@ TEST(SettingsStore, AFileThatCannotBeReadIsMovedAsideToo) {
     EXPECT_EQ(corruptFilesIn(folder.path()).size(), 1u);
     store.setObject("1.6", "flashlight_version");
     EXPECT_TRUE(store.synchronize());
+}
+
+TEST(SettingsStore, AFifoAtThePathNeitherBlocksTheStartNorStays) {
+    TemporaryFolder folder;
+    auto path = folder / "settings.json";
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    testing::internal::CaptureStderr();
+    auto opening = std::async(std::launch::async, [&] { return SettingsStore(path).synchronize(); });
+    // Not a measure of speed: only a bound, so that a blocked open fails the test instead of hanging it.
+    bool finished = opening.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    if (!finished)
+        ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK)); // lets the blocked reader go on
+    EXPECT_TRUE(finished) << "opening the store blocked on the FIFO";
+    EXPECT_TRUE(opening.get()) << "the FIFO is moved aside and the store written";
+    std::string console = testing::internal::GetCapturedStderr();
+    EXPECT_NE(console.find("not a regular file"), std::string::npos) << console;
+    ASSERT_EQ(corruptFilesIn(folder.path()).size(), 1u);
+    EXPECT_TRUE(std::filesystem::is_fifo(corruptFilesIn(folder.path())[0]));
+    EXPECT_TRUE(std::filesystem::is_regular_file(path));
+}
+
+TEST(SettingsStore, TemporariesOfAKilledWriterGoAtTheNextStartOnceAMinuteOld) {
+    TemporaryFolder folder;
+    auto path = folder / "settings.json";
+    auto makeFile = [&](const std::string& name, bool old) {
+        writeFile(folder / name, "{\"half\":");
+        if (old) {
+            struct timeval times[2] = {{std::time(nullptr) - 120, 0}, {std::time(nullptr) - 120, 0}};
+            ::utimes((folder / name).c_str(), times);
+        }
+    };
+    makeFile(".settings.json.a1B2c3", true);  // a killed writer's
+    makeFile(".settings.json.Zz9Yy8", false); // possibly a live writer's
+    makeFile(".settings.json.a1B2c3d", true); // not of our pattern
+    makeFile(".other.json.a1B2c3", true);     // another file's
+    std::filesystem::create_directory(folder / ".settings.json.QQQQQQ");
+    SettingsStore store(path);
+    EXPECT_FALSE(std::filesystem::exists(folder / ".settings.json.a1B2c3"));
+    for (const char* kept :
+         {".settings.json.Zz9Yy8", ".settings.json.a1B2c3d", ".other.json.a1B2c3", ".settings.json.QQQQQQ"})
+        EXPECT_TRUE(std::filesystem::exists(folder / kept)) << kept;
+}
+
+// Root may write into a read-only folder; a name too long for its aside name stops the move for anyone.
+TEST(SettingsStore, ABadFileWhoseAsideNameIsTooLongStaysAndEachRefusedSyncIsLogged) {
+    TemporaryFolder folder;
+    auto path = folder / std::string(240, 's');
+    writeFile(path, "not JSON");
+    testing::internal::CaptureStderr();
+    SettingsStore store(path);
+    testing::internal::GetCapturedStderr();
+    store.setObject("white", "lens_type");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(store.synchronize());
+    std::string console = testing::internal::GetCapturedStderr();
+    EXPECT_NE(console.find("settings: "), std::string::npos) << "a failed synchronize is said";
+    EXPECT_EQ(contentsOf(path), "not JSON");
 }
 
 TEST(SettingsStore, ABadFileThatCannotBeMovedIsNeverOverwritten) {

@@ -8,4 +8,8 @@ bool deviceIsiPhone4(const std::optional<std::string>& model) {
     return model->find("iPhone2") == std::string::npos;
 }
 
+bool hardwareIsiPhone4(const std::optional<std::string>& model, bool torchLedFound) {
+    return torchLedFound && deviceIsiPhone4(model);
+}
+
 } // namespace torvane::platform

@@ -1,18 +1,26 @@
 #pragma once
 
-// The device model string (the platform's `-[UIDevice machine]`, read there from "hw.machine"):
-// on Linux the machine field of uname(2), which is what "hw.machine" is on other Unix systems.
-// `--machine MODEL` overrides it, so that the device-class rule can be tried with any model.
+// The device model string (the platform's `-[UIDevice machine]`). On Linux the hardware's own
+// name: the device tree's model on phones and boards ("Pine64 PinePhone (1.2)"), the firmware's
+// product name on PCs, else uname's machine field ("x86_64"), the last resort and what
+// "hw.machine" is on other Unix systems. `--machine MODEL` overrides it, so that the device-class
+// rule can be tried with any model.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 
 namespace torvane::platform {
 
-// The override when one is set, else uname's machine field; none when uname fails.
+// The override when one is set, else hardwareModel("/").
 [[nodiscard]] std::optional<std::string> machine();
 
-// Chosen once at start (--machine); none returns to uname's answer.
+// The model as found under `root` (a made-up tree in tests): `proc/device-tree/model` without its
+// trailing NUL, else `sys/class/dmi/id/product_name`, else uname's machine field. An empty or
+// unreadable file counts as absent; none only when uname fails as well.
+[[nodiscard]] std::optional<std::string> hardwareModel(const std::filesystem::path& root);
+
+// Chosen once at start (--machine); none returns to the hardware's answer.
 void setMachineOverride(std::optional<std::string> model);
 
 } // namespace torvane::platform

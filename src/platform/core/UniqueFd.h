@@ -30,6 +30,9 @@ class UniqueFd {
             ::close(m_fd);
         m_fd = fd;
     }
+    // Closes now and says whether that worked: a write's late error (NFS, a full disk) can first
+    // show here, and a file that must reach the disk whole cannot ignore it.
+    bool close() { return m_fd >= 0 && ::close(std::exchange(m_fd, -1)) == 0; }
 
   private:
     int m_fd{-1};

@@ -1,11 +1,14 @@
 #include "platform/storage/SettingsFile.h"
 
 #include "platform/core/ConsoleLog.h"
+#include "platform/core/UniqueFd.h"
 
 #include "foundation/Data.h"
 #include "foundation/GenericException.h"
 #include "json/JSON.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -58,27 +61,6 @@ std::optional<SettingsMap> parseSettings(std::string_view text) {
 
 namespace {
 
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    [[nodiscard]] int get() const { return m_fd; }
-    // Closes now, reporting the result (a late write error can surface here).
-    bool close() {
-        int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-  private:
-    int m_fd;
-};
-
 std::string errorText() {
     return std::strerror(errno);
 }
@@ -125,7 +107,12 @@ bool writeAll(int fd, std::string_view text) {
 bool quarantine(const std::filesystem::path& path, const std::string& problem) {
     auto aside = corruptFilePath(path, std::time(nullptr));
     // Two bad files within one second: number the later ones rather than replace the earlier.
-    for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(aside)) && n < 100; ++n)
+    // The error_code form: a name too long to exist must not throw out of the store's start.
+    auto taken = [](const std::filesystem::path& name) {
+        std::error_code error;
+        return std::filesystem::exists(std::filesystem::symlink_status(name, error));
+    };
+    for (int n = 2; taken(aside) && n < 100; ++n)
         aside = corruptFilePath(path, std::time(nullptr)).string() + "-" + std::to_string(n);
     if (::rename(path.c_str(), aside.c_str()) != 0) {
         consoleLog("settings: " + path.string() + " cannot be used (" + problem + ") nor moved aside (" +
@@ -135,6 +122,35 @@ bool quarantine(const std::filesystem::path& path, const std::string& problem) {
     consoleLog("settings: " + path.string() + " cannot be used (" + problem + "); moved to " +
                aside.string() + ", starting with empty settings");
     return true;
+}
+
+// The temporaries that mkostemp makes for `path`: "." + name + "." + six letters or digits.
+bool isTemporaryOf(const std::string& candidate, const std::string& name) {
+    std::string prefix = "." + name + ".";
+    if (candidate.size() != prefix.size() + 6 || !candidate.starts_with(prefix))
+        return false;
+    return std::all_of(candidate.begin() + std::ptrdiff_t(prefix.size()), candidate.end(),
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+// A writer killed between mkostemp and rename leaves its temporary behind. One older than a
+// minute has no live writer (a write takes milliseconds), so a concurrent one's is never touched.
+void removeStaleTemporaries(const std::filesystem::path& path) {
+    auto folder = path.parent_path();
+    if (folder.empty())
+        folder = ".";
+    auto name = path.filename().string();
+    std::time_t staleBefore = std::time(nullptr) - 60;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        if (!isTemporaryOf(it->path().filename().string(), name))
+            continue;
+        struct stat status {};
+        if (::lstat(it->path().c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            status.st_mtime < staleBefore)
+            ::unlink(it->path().c_str());
+    }
 }
 
 } // namespace
@@ -148,7 +164,9 @@ std::filesystem::path corruptFilePath(const std::filesystem::path& path, std::ti
 }
 
 LoadedSettings loadSettingsFile(const std::filesystem::path& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    removeStaleTemporaries(path);
+    // Without O_NONBLOCK a FIFO at the path would block the start here, before fstat could refuse it.
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (file.get() < 0 && errno == ENOENT)
         return {};
     std::string contents;
@@ -173,7 +191,7 @@ bool writeSettingsFile(const std::filesystem::path& path, std::string_view text)
     std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
-    FileDescriptor file(::mkostemp(name.data(), O_CLOEXEC));
+    UniqueFd file(::mkostemp(name.data(), O_CLOEXEC));
     if (file.get() < 0) {
         consoleLog("settings: cannot create a file in " + folder.string() + ": " + errorText());
         return false;
@@ -186,7 +204,7 @@ bool writeSettingsFile(const std::filesystem::path& path, std::string_view text)
         return false;
     }
     // The rename is durable only once the folder's entry is on the disk.
-    FileDescriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (directory.get() >= 0)
         ::fsync(directory.get());
     return true;

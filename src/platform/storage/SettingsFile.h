@@ -32,7 +32,9 @@ struct LoadedSettings {
     bool writable{true};
 };
 
-// Missing file: empty and writable. Bad file: moved aside as described above.
+// Missing file: empty and writable. Bad file (anything but a regular file, too: a FIFO, a
+// device, a folder): moved aside as described above. Temporaries of this file left by a writer
+// killed more than a minute ago are removed first.
 [[nodiscard]] LoadedSettings loadSettingsFile(const std::filesystem::path& path);
 
 // Temporary file in the same folder (created if missing), fsync, rename over `path`, fsync the

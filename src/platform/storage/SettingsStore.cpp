@@ -107,19 +107,9 @@ double SettingsStore::doubleForKey(std::string_view key) const {
 
 std::int64_t SettingsStore::integerForKey(std::string_view key) const {
     Value value = objectForKey(key);
-    if (value.isString()) {
-        double number = leadingNumber(value.utf8());
-        // Out of range has no meaning here; clamp rather than convert with undefined behaviour.
-        if (!(number > -9.2e18 && number < 9.2e18))
-            return 0;
-        return std::int64_t(number);
-    }
-    if (!value.isNumber())
-        return 0;
-    if (value.numberType() != NumberType::Double)
-        return value.integerValue();
-    double number = value.doubleValue();
-    return (number > -9.2e18 && number < 9.2e18) ? std::int64_t(number) : 0;
+    if (value.isString())
+        return Value::number(leadingNumber(value.utf8())).integerValue();
+    return value.integerValue();
 }
 
 bool SettingsStore::boolForKey(std::string_view key) const {
@@ -182,8 +172,10 @@ bool SettingsStore::synchronize() {
     SettingsMap snapshot;
     {
         std::lock_guard lock(m_mutex);
-        if (!m_writable)
+        if (!m_writable) {
+            consoleLog("settings: " + m_path.string() + " was not moved aside; not overwriting it");
             return false;
+        }
         snapshot = m_values;
     }
     auto text = serializeSettings(snapshot);

@@ -10,7 +10,8 @@
 // Reading a key that is absent gives no string, 0.0, 0 or false. Numbers and strings read across
 // kinds as the platform's store reads them: a number asked for as a string gives its decimal
 // text, a string asked for as a number gives the number its text begins with, and as a boolean
-// it is true for "YES"/"true" (any letter case) or a number other than 0.
+// it is true for "YES"/"true" (any letter case) or a number other than 0. An integer read of a
+// number beyond the int64 range saturates at its nearest end (Value::integerValue).
 //
 // The file keeps numbers as JSON numbers, which the reader reads back as doubles: integers
 // survive a restart exactly up to 2^53 in magnitude, and their kind (integer or double) does not.
@@ -67,7 +68,8 @@ class SettingsStore {
     void removeObject(std::string_view key);
 
     // Writes the whole store to its file, replacing it atomically; traced as `settings.sync`.
-    // False, with a console line, when the file could not be written.
+    // False, with a console line, when nothing was written: the file could not be written, a value
+    // has no JSON form, or the store is unwritable (a bad file that could not be moved aside).
     bool synchronize();
 
     [[nodiscard]] const std::filesystem::path& path() const { return m_path; }

@@ -12,8 +12,7 @@ namespace torvane::platform {
 
 namespace {
 
-// A torch that cannot be had is said once, not at every toggle.
-std::atomic<bool> toldNoLed{false};
+// A torch that cannot be switched is said once, not at every toggle.
 std::atomic<bool> toldNoLock{false};
 
 void logOnce(std::atomic<bool>& told, const std::string& line) {
@@ -24,12 +23,9 @@ void logOnce(std::atomic<bool>& told, const std::string& line) {
 } // namespace
 
 std::optional<CaptureDevice> CaptureDevice::defaultDeviceWithMediaType(MediaType) {
-    auto root = ledRoot();
-    auto led = findTorchLed(root);
-    if (!led) {
-        logOnce(toldNoLed, "led: no flash or torch LED under " + root);
+    auto led = findTorchLed(ledRoot());
+    if (!led)
         return std::nullopt;
-    }
     return CaptureDevice(std::move(*led));
 }
 
@@ -49,7 +45,7 @@ bool CaptureDevice::lockForConfiguration() {
         return true;
     std::string fileError = std::strerror(errno);
     std::string busError;
-    m_logind = LogindSession::open(busError);
+    m_logind = sharedLogindSession(busError);
     if (m_logind)
         return true;
     logOnce(toldNoLock,
@@ -95,6 +91,7 @@ bool CaptureDevice::setBrightness(int value) {
     std::string whyNot;
     if (m_logind && m_logind->setLedBrightness(m_led.name, value, whyNot))
         return true;
+    forgetSharedLogindSession(m_logind);
     consoleLog("led: logind refused the brightness of " + m_led.name + ": " + whyNot);
     return false;
 }

@@ -2,7 +2,8 @@
 
 // The camera's LED as the capture device that the screen lights as a torch (the role of
 // AVCaptureDevice). On Linux it is the torch LED of the kernel's LED class (LedClass.h tells which
-// LED is chosen). No LED at all is a state: there is no default device.
+// LED is chosen). No LED at all is a state, not an error: there is no default device, and
+// nothing is logged.
 //
 //     if (auto device = CaptureDevice::defaultDeviceWithMediaType(MediaType::Video);
 //         device && device->hasTorch() && device->hasFlash()) {
@@ -13,7 +14,8 @@
 //     }
 //
 // The lock is the right to change the LED: `brightness` opened for writing, or else logind's
-// SetBrightness on the caller's session. When neither is granted the lock fails, one console line
+// SetBrightness on the caller's session, over the one bus connection that the process keeps
+// (sharedLogindSession). When neither is granted the lock fails, one console line
 // says why, and mode changes leave the LED as it was. The `led` trace line is written at the
 // unlock that follows a mode change, with the modes the application asked for.
 
@@ -21,6 +23,7 @@
 #include "platform/torch/LedClass.h"
 #include "platform/torch/LogindSession.h"
 
+#include <memory>
 #include <optional>
 
 namespace torvane::platform {
@@ -62,7 +65,7 @@ class CaptureDevice {
     std::optional<FlashMode> m_requestedFlash;
     // The lock: one of the two, or neither.
     UniqueFd m_brightness;
-    std::optional<LogindSession> m_logind;
+    std::shared_ptr<LogindSession> m_logind;
 };
 
 } // namespace torvane::platform

@@ -1,10 +1,12 @@
 #include "platform/torch/LedClass.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 #include <tuple>
 #include <unistd.h>
@@ -38,6 +40,11 @@ std::optional<int> readNumber(const std::filesystem::path& file) {
     return int(value);
 }
 
+// Android-derived kernels (Qualcomm's, MediaTek's) name the torch rather than give it a function.
+constexpr std::array<std::string_view, 7> androidTorchNames = {
+    "led:flash_torch", "led:torch_0",  "led:torch_1", "torch-light",
+    "torch-light0",    "torch-light1", "flashlight"};
+
 struct Candidate {
     std::string name;
     std::string chip; // the name before the last colon
@@ -51,10 +58,12 @@ std::optional<Candidate> candidateFor(const std::filesystem::path& directory) {
     candidate.name = directory.filename().string();
     auto colon = candidate.name.rfind(':');
     std::string function = colon == std::string::npos ? candidate.name : candidate.name.substr(colon + 1);
-    if (function != "flash" && function != "torch")
+    bool androidTorch = std::find(androidTorchNames.begin(), androidTorchNames.end(), candidate.name) !=
+                        androidTorchNames.end();
+    if (function != "flash" && function != "torch" && !androidTorch)
         return std::nullopt;
     candidate.chip = colon == std::string::npos ? std::string() : candidate.name.substr(0, colon);
-    candidate.torchFunction = function == "torch";
+    candidate.torchFunction = function == "torch" || androidTorch;
     auto color = readAttribute(directory / "color");
     candidate.white = color ? *color == "white" : candidate.chip.find("white") != std::string::npos;
     std::error_code error;
@@ -106,6 +115,10 @@ std::optional<TorchLed> findTorchLed(const std::string& root) {
         return c.flashClass && (c.name == best.name || (!best.chip.empty() && c.chip == best.chip));
     });
     return led;
+}
+
+bool torchLedExists(const std::string& root) {
+    return findTorchLed(root).has_value();
 }
 
 std::optional<int> readBrightness(const TorchLed& led) {

@@ -1,6 +1,7 @@
 #include "platform/torch/TorchGuard.h"
 
 #include "platform/core/ConsoleLog.h"
+#include "platform/core/UniqueFd.h"
 #include "platform/torch/LogindSession.h"
 
 #include <algorithm>
@@ -10,18 +11,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <mutex>
-#include <pthread.h>
+#include <spawn.h>
 #include <string>
 #include <unistd.h>
-#include <vector>
+
+extern char** environ;
 
 namespace torvane::platform {
 
 namespace {
 
 constexpr int guardedSignals[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr const char* busctlProgram = "busctl";
 
 // Read from signal handlers: lock-free atomics and arrays filled before the handlers exist.
 std::atomic<int> brightnessFd{-1};
@@ -80,38 +82,25 @@ void copyName(const TorchLed& led) {
     ledName[length] = '\0';
 }
 
-// The watchdog's whole life, between fork and _exit: async-signal-safe calls only, since the
-// application may have had other threads when it forked.
-// It starts with every signal blocked, so none can end it before it ignores them.
-[[noreturn]] void runWatchdog(int pipeEnd, int fd, char* const* busctlArguments) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigemptyset(&ignore.sa_mask);
-    // Ctrl-C reaches the whole process group; the watchdog must outlive the application.
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2})
-        sigaction(signal, &ignore, nullptr);
-    sigset_t none;
-    sigemptyset(&none);
-    pthread_sigmask(SIG_SETMASK, &none, nullptr);
-    // Holding none of the application's files, sockets and pipes keeps its peers from waiting on us.
-    int low = fd < 0 ? pipeEnd : std::min(pipeEnd, fd);
-    int high = std::max(pipeEnd, fd);
-    if (low > 3)
-        ::close_range(3, unsigned(low) - 1, 0);
-    if (high > low + 1)
-        ::close_range(unsigned(low) + 1, unsigned(high) - 1, 0);
-    ::close_range(unsigned(high) + 1, ~0u, 0);
-    char byte;
-    while (true) {
-        ssize_t got = ::read(pipeEnd, &byte, 1);
-        if (got == 0 || (got < 0 && errno != EINTR))
-            break;
+// Where torvane-torch-watchdog is: named by the environment, else beside this program (installed
+// or in the build tree), else where the build made it (for the test programs).
+std::string watchdogProgram() {
+    if (const char* named = std::getenv(watchdogProgramVariable); named && *named)
+        return named;
+    std::error_code error;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        auto beside = self.parent_path() / watchdogProgramName;
+        if (::access(beside.c_str(), X_OK) == 0)
+            return beside.string();
     }
-    if (fd >= 0)
-        writeBrightness(fd, 0);
-    else if (busctlArguments)
-        ::execvp(busctlArguments[0], busctlArguments);
-    _exit(0);
+    return TORVANE_BUILD_WATCHDOG;
+}
+
+// A descriptor numbered above the ones the watchdog gets, so that dup2 onto 3 or 4 always makes a
+// copy without close-on-exec (dup2 of a descriptor onto itself would keep the flag).
+UniqueFd aboveWatchdogsDescriptors(int fd) {
+    return UniqueFd(fd < 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 10));
 }
 
 } // namespace
@@ -141,49 +130,68 @@ void installTorchOffHandlers(const TorchLed& led) {
 bool startTorchWatchdog(const TorchLed& led) {
     bool started = false;
     std::call_once(watchdogOnce, [&] {
-        int fd = openBrightness(led);
-        // Prepared before the fork: the watchdog may not allocate.
-        std::vector<std::string> words = {busctlProgram,
-                                          "--quiet",
-                                          "call",
-                                          logindService,
-                                          logindSessionPath,
-                                          logindSessionInterface,
-                                          "SetBrightness",
-                                          "ssu",
-                                          "leds",
-                                          led.name,
-                                          "0"};
-        std::vector<char*> arguments;
-        for (auto& word : words)
-            arguments.push_back(word.data());
-        arguments.push_back(nullptr);
-
+        auto fail = [](const std::string& why) { consoleLog("led: no watchdog for the torch: " + why); };
+        UniqueFd brightness(openBrightness(led));
         int ends[2];
-        if (::pipe2(ends, O_CLOEXEC) != 0) {
-            consoleLog(std::string("led: no watchdog for the torch: ") + std::strerror(errno));
-            if (fd >= 0)
-                ::close(fd);
-            return;
-        }
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return fail(std::strerror(errno));
+        UniqueFd readEnd(ends[0]);
+        UniqueFd writeEnd(ends[1]);
+        // posix_spawn returns once the exec has begun, but the kernel gives the process its new name
+        // a little later: until then `killall torvane` would still match it. Its copy of this
+        // pipe's write end is closed later still, in the same exec, so the end of file says the
+        // watchdog carries its own name.
+        int execEnds[2];
+        if (::pipe2(execEnds, O_CLOEXEC) != 0)
+            return fail(std::strerror(errno));
+        UniqueFd execRead(execEnds[0]);
+        UniqueFd execWrite(execEnds[1]);
+        UniqueFd readForWatchdog = aboveWatchdogsDescriptors(readEnd.get());
+        UniqueFd brightnessForWatchdog = aboveWatchdogsDescriptors(brightness.get());
+        if (!readForWatchdog || (brightness && !brightnessForWatchdog))
+            return fail(std::strerror(errno));
+
+        std::string program = watchdogProgram();
+        std::string name = led.name;
+        std::string way = brightness ? "brightness" : "logind";
+        char* arguments[] = {program.data(), name.data(), way.data(), nullptr};
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, readForWatchdog.get(), 3);
+        if (brightness)
+            posix_spawn_file_actions_adddup2(&actions, brightnessForWatchdog.get(), 4);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        // A session of its own where the C library offers it, else at least a process group: a
+        // signal to the application's group or to its name must not reach the watchdog. Every
+        // signal stays blocked until the watchdog has chosen which to ignore.
+        short flags = POSIX_SPAWN_SETSIGMASK;
+#ifdef POSIX_SPAWN_SETSID
+        flags |= POSIX_SPAWN_SETSID;
+#else
+        flags |= POSIX_SPAWN_SETPGROUP;
+        posix_spawnattr_setpgroup(&attributes, 0);
+#endif
+        posix_spawnattr_setflags(&attributes, flags);
         sigset_t all;
-        sigset_t previousMask;
         sigfillset(&all);
-        pthread_sigmask(SIG_SETMASK, &all, &previousMask);
-        pid_t pid = ::fork();
-        if (pid == 0)
-            runWatchdog(ends[0], fd, arguments.data());
-        int forkErrno = errno;
-        pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
-        ::close(ends[0]);
-        if (fd >= 0)
-            ::close(fd);
-        if (pid < 0) {
-            ::close(ends[1]);
-            consoleLog(std::string("led: no watchdog for the torch: ") + std::strerror(forkErrno));
-            return;
+        posix_spawnattr_setsigmask(&attributes, &all);
+        pid_t pid = 0;
+        int result = ::posix_spawn(&pid, program.c_str(), &actions, &attributes, arguments, environ);
+        posix_spawnattr_destroy(&attributes);
+        posix_spawn_file_actions_destroy(&actions);
+        if (result != 0)
+            return fail(program + ": " + std::strerror(result));
+        execWrite.reset();
+        char byte;
+        while (::read(execRead.get(), &byte, 1) < 0 && errno == EINTR) {
         }
-        // ends[1] stays open, unowned, until this process ends: its closing is the watchdog's signal.
+        // The write end stays open, unowned, until this process ends: its closing is the
+        // watchdog's signal. Close-on-exec keeps it out of the programs this one starts.
+        (void)writeEnd.release();
         watchdogPid = pid;
         started = true;
     });

@@ -4,12 +4,17 @@
 // off with it. A torch left burning in a pocket is a fault users report, so ours goes off too:
 // - a normal quit (exit, return from main), SIGINT, SIGTERM and SIGHUP switch it off in this
 //   process, by a write to a `brightness` opened beforehand (async-signal-safe);
-// - a watchdog process, forked when the session starts and blocked on a pipe whose other end only
-//   this process holds, switches it off when this process dies any other way: SIGKILL, a crash.
+// - a watchdog, the program torvane-torch-watchdog (watchdog/TorchWatchdogMain.cpp) started when
+//   the session starts, switches it off when this process dies any other way: SIGKILL, a crash.
+//   It runs in a session and process group of its own under a name of its own, so `killall -9
+//   torvane` and a SIGKILL to the application's process group leave it running; it waits on a
+//   pipe whose write end only this process holds, so it ends as soon as the application does.
+//   What it cannot live through: a kill aimed at it or at everything (`pkill torvane`, a pattern
+//   that matches its name too; the session's cgroup being stopped; the machine going down).
 // The application's logic itself never switches the LED off; only its end does.
 //
-// Where `brightness` is not writable (logind path), the exit handler asks logind, and the watchdog
-// runs `busctl` on the same session; the signal handlers then leave it to the watchdog.
+// Where `brightness` is not writable (logind path), the exit handler and the watchdog ask logind on
+// the same session; the signal handlers then leave it to the watchdog.
 
 #include "platform/torch/LedClass.h"
 
@@ -27,7 +32,11 @@ void guardTorch(const TorchLed& led);
 // default action ends the process.
 void installTorchOffHandlers(const TorchLed& led);
 
-// Forks the watchdog; false, with a console line, when it cannot.
+inline constexpr const char* watchdogProgramName = "torvane-torch-watchdog";
+// Names the watchdog program, instead of the one beside this program.
+inline constexpr const char* watchdogProgramVariable = "TORVANE_TORCH_WATCHDOG";
+
+// Starts the watchdog; false, with a console line, when it cannot.
 bool startTorchWatchdog(const TorchLed& led);
 
 // The watchdog's process id, for tests; std::nullopt before it is started.
