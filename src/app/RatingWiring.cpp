@@ -1,7 +1,6 @@
 #include "app/RatingWiring.h"
 
 #include "platform/core/BuildConfiguration.h"
-#include "platform/core/ConsoleLog.h"
 #include "platform/net/OpenURL.h"
 #include "platform/net/Reachability.h"
 #include "platform/net/UrlConnection.h"
@@ -11,15 +10,22 @@
 
 #include <charconv>
 #include <chrono>
+#include <system_error>
 
 namespace torvane::app {
 
 namespace {
 
-std::int64_t numericAppId() {
+// The review page needs the store's numeric id; an id that is not a number is said once at start
+// rather than sending the user to the page of application 0.
+std::int64_t numericAppId(platform::Trace& trace) {
     std::string text = platform::build::appId();
     std::int64_t id = 0;
-    std::from_chars(text.data(), text.data() + text.size(), id);
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);
+    if (error != std::errc() || end != text.data() + text.size() || id <= 0) {
+        trace.log("rating: the application id \"" + text.substr(0, 80) + "\" is not a store id; the review page has none");
+        return 0;
+    }
     return id;
 }
 
@@ -36,8 +42,8 @@ platform::Alert platformAlert(rating::RatingAlert alert) {
 
 } // namespace
 
-void connectRatingPrompt(platform::MainLoop& loop) {
-    auto store = []() -> platform::SettingsStore& { return platform::SettingsStore::standard(); };
+std::shared_ptr<rating::RatingEnvironment> ratingEnvironment(platform::Context& context, platform::MainLoop& loop) {
+    auto store = [&context]() -> platform::SettingsStore& { return context.settings; };
     auto environment = std::make_shared<rating::RatingEnvironment>();
     environment->stringForKey = [store](std::string_view key) { return store().stringForKey(key); };
     environment->setObject = [store](const std::optional<std::string>& value, std::string_view key) {
@@ -60,20 +66,22 @@ void connectRatingPrompt(platform::MainLoop& loop) {
         return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
     };
     environment->reachabilityFlags = [] { return platform::defaultRouteReachabilityFlags(); };
-    environment->startProbe = [](const std::string& url, long timeoutSeconds) {
+    environment->startProbe = [&context](const std::string& url, long timeoutSeconds) {
         platform::UrlRequest probe{url, {"Cache-Control: no-cache"}, timeoutSeconds, timeoutSeconds, {}};
-        return platform::startUrlConnection(std::move(probe));
+        return platform::startUrlConnection(context.trace, context.work, std::move(probe));
     };
-    environment->postToMain = [&loop](std::function<void()> work) { loop.post(std::move(work)); };
+    environment->postToMain = [&context](std::function<void()> work) { context.mainQueue.post(std::move(work)); };
     environment->showAlert = [&loop](rating::RatingAlert alert) {
         loop.alerts().show(platformAlert(std::move(alert)));
     };
-    environment->openURL = [](const std::string& url) { platform::openURL(url); };
-    environment->log = [](std::string_view line) { platform::consoleLog(line); };
+    environment->openURL = [&context](const std::string& url) {
+        platform::openURL(context.trace, context.work, url);
+    };
+    environment->log = [&context](std::string_view line) { context.trace.log(line); };
     environment->storeHost = platform::build::storeHost();
     environment->probeHost = platform::build::probeHost();
-    environment->appId = numericAppId();
-    rating::RatingPrompt::setEnvironment(std::move(environment));
+    environment->appId = numericAppId(context.trace);
+    return environment;
 }
 
 } // namespace torvane::app

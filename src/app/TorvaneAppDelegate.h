@@ -3,7 +3,7 @@
 // The application delegate: when launching has finished it builds the only window and the only
 // screen controller, and owns both for the life of the process.
 
-#include "screen/PendingPlatformTypes.h"
+#include "platform/view/Window.h"
 #include "screen/ScreenEnvironment.h"
 #include "screen/TorvaneViewController.h"
 
@@ -18,8 +18,7 @@ namespace torvane::app {
 class TorvaneAppDelegate {
   public:
     // The controller is created with `environment` (tests pass their own store and device).
-    explicit TorvaneAppDelegate(screen::ScreenEnvironment environment = screen::ScreenEnvironment::current())
-        : m_environment(std::move(environment)) {}
+    explicit TorvaneAppDelegate(screen::ScreenEnvironment environment) : m_environment(std::move(environment)) {}
 
     // Window from the main screen's bounds, then the controller (its init runs to the end), then
     // its view into the window, which is what builds the view tree.

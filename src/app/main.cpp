@@ -1,17 +1,15 @@
-// torvane: the flashlight. Reads the command line, opens the window (or the offscreen picture),
-// starts the application delegate and runs the main loop.
+// torvane: the flashlight. Reads the command line, makes the platform's context, opens the window
+// (or the offscreen picture), starts the application delegate and runs the main loop.
 
 #include "app/CommandLine.h"
+#include "app/InstallReport.h"
 #include "app/RatingWiring.h"
 #include "app/ScriptParser.h"
 #include "app/TorvaneAppDelegate.h"
-#include "platform/core/Application.h"
-#include "platform/core/ConsoleLog.h"
-#include "platform/core/Trace.h"
+#include "platform/Context.h"
 #include "platform/core/UIDevice_machine.h"
-#include "platform/storage/SettingsStore.h"
 #include "platform/view/MainLoop.h"
-#include "rating/RatingPrompt.h"
+#include "rating/RatingLaunches.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -78,36 +76,40 @@ int main(int argc, char** argv) {
             script = openingSequenceShot(fallbackShot);
     }
 
-    if (options.traceFile && !platform::openTrace(*options.traceFile))
-        return app::badUsageStatus;
-    if (options.storeFile)
-        platform::SettingsStore::setStandardPath(*options.storeFile);
-    if (options.machine)
-        platform::setMachineOverride(*options.machine);
     // The torch finds its LEDs through this variable, so --leds and the environment agree.
     if (options.ledsFolder)
         ::setenv("TORVANE_LEDS", options.ledsFolder->c_str(), 1);
 
-    auto& application = platform::Application::sharedApplication();
+    platform::Context context(options.storeFile ? std::filesystem::path(*options.storeFile)
+                                                : platform::SettingsStore::defaultPath(),
+                              options.traceFile);
+    if (options.traceFile && !context.traceOpened)
+        return app::badUsageStatus;
+
     platform::MainLoopOptions loopOptions;
     loopOptions.headless = options.headless;
     loopOptions.fullscreen = options.fullscreen;
     if (options.screen)
         loopOptions.screen = *options.screen;
-    platform::MainLoop loop(loopOptions);
+    platform::MainLoop loop(context.mainLoopParts(), loopOptions);
     if (!loop.open())
         return 1;
-    application.setMainScreenSize(loop.screenSize());
+    context.application.setMainScreenSize(loop.screenSize());
 
-    app::connectRatingPrompt(loop);
+    rating::RatingLaunches ratingPrompt(app::ratingEnvironment(context, loop), context.work);
     // A script's `wait` lets the rating check run to its end first, so that a script sees the
     // prompt at the same point every time.
-    loop.setWaitBarrier([] { rating::RatingPrompt::waitForChecks(); });
+    loop.setWaitBarrier([&ratingPrompt] { ratingPrompt.waitForChecks(); });
 
-    screen::ScreenEnvironment environment = screen::ScreenEnvironment::current();
+    screen::ScreenEnvironment environment(context);
+    environment.machine = options.machine ? options.machine : platform::machine();
+    environment.modelFromHardware = !options.machine;
+    environment.screenHeight = context.application.mainScreenBounds().height;
     environment.showAlert = [&loop](platform::Alert alert) { loop.alerts().show(std::move(alert)); };
+    environment.recordInstallIfNeeded = [&context] { app::recordInstallIfNeeded(context); };
+    environment.ratingPrompt = &ratingPrompt;
     app::TorvaneAppDelegate delegate(std::move(environment));
-    delegate.applicationDidFinishLaunching(application);
+    delegate.applicationDidFinishLaunching(context.application);
 
     auto& controller = *delegate.viewController;
     loop.setContent(controller.view(),
@@ -116,6 +118,13 @@ int main(int argc, char** argv) {
     int status = options.headless ? loop.runScript(script) : loop.run();
     if (!fallbackShot.empty() && status == 0)
         std::printf("torvane: the screen is in %s\n", fallbackShot.c_str());
-    platform::closeTrace();
+    // Background work ends before the delegate, the loop and the rating prompt it may still use.
+    context.work.stopAll();
+    if (!context.trace.close()) {
+        std::fprintf(stderr, "torvane: the trace %s is incomplete: it could not be written\n",
+                     options.traceFile ? options.traceFile->c_str() : "");
+        if (status == 0)
+            status = 1;
+    }
     return status;
 }

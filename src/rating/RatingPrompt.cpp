@@ -1,11 +1,8 @@
 #include "rating/RatingPrompt.h"
 
-#include "rating/CheckQueue.h"
 
 #include <cstdint>
-#include <exception>
 #include <limits>
-#include <mutex>
 #include <string_view>
 #include <utility>
 
@@ -66,56 +63,7 @@ std::string withApplicationName(std::string_view format) {
     return replacingAll(format, "%@", applicationName);
 }
 
-struct Launches {
-    std::mutex mutex;
-    std::shared_ptr<const RatingEnvironment> environment;
-    CheckQueue checks;
-};
-
-Launches& launches() {
-    static Launches instance;
-    return instance;
-}
-
 } // namespace
-
-// MARK: - Launches
-
-void RatingPrompt::setEnvironment(std::shared_ptr<const RatingEnvironment> environment) {
-    auto& shared = launches();
-    std::lock_guard lock(shared.mutex);
-    shared.environment = std::move(environment);
-}
-
-void RatingPrompt::appLaunched() {
-    std::shared_ptr<const RatingEnvironment> environment;
-    {
-        auto& shared = launches();
-        std::lock_guard lock(shared.mutex);
-        environment = shared.environment;
-    }
-    appLaunched(std::move(environment));
-}
-
-void RatingPrompt::appLaunched(std::shared_ptr<const RatingEnvironment> environment) {
-    if (!environment)
-        return;
-    auto prompt = std::make_shared<RatingPrompt>(std::move(environment));
-    auto started = launches().checks.start([prompt]() {
-        // Nothing may escape the thread: an exception there would end the process.
-        try {
-            prompt->_appLaunched();
-        } catch (const std::exception& error) {
-            prompt->log(std::string("rating: launch check failed: ") + error.what());
-        }
-    });
-    if (!started)
-        prompt->log("rating: could not start a thread for the launch check; this launch is not counted");
-}
-
-void RatingPrompt::waitForChecks() {
-    launches().checks.waitUntilIdle();
-}
 
 RatingPrompt::RatingPrompt(std::shared_ptr<const RatingEnvironment> environment)
     : m_environment(std::move(environment)) {}

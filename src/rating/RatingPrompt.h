@@ -5,14 +5,9 @@
 // their thresholds, the user has neither rated this version nor declined, and the network can be
 // reached, an alert offers to open the store's review page.
 //
-//     RatingPrompt::setEnvironment(environment); // once, at start
-//     RatingPrompt::appLaunched();               // each time the opening sequence ends
-//     RatingPrompt::waitForChecks();             // headless: before the clock moves on
-//
-// Each launch is checked on a new background thread of its own; the checks run one at a time, in
-// the order of the calls, so that no launch is lost. The alert is shown and answered on the main
-// thread. An instance is the agent of one launch: its thread holds it for the check, and when the
-// alert is shown the alert holds it until the user answers.
+// RatingLaunches.h starts one instance per launch. An instance is the agent of that launch: its
+// check runs on a background thread, which holds it; when the alert is shown the alert holds it
+// until the user answers. The alert is shown and answered on the main thread.
 
 #include "rating/RatingAlert.h"
 #include "rating/RatingEnvironment.h"
@@ -24,18 +19,6 @@ namespace torvane::rating {
 
 class RatingPrompt : public std::enable_shared_from_this<RatingPrompt> {
   public:
-    // The environment that `appLaunched()` uses; set it before the first launch.
-    static void setEnvironment(std::shared_ptr<const RatingEnvironment> environment);
-
-    // Counts one launch: starts a new thread that runs `_appLaunched` on a new instance, after
-    // the checks started before it. Returns at once. Does nothing without an environment.
-    static void appLaunched();
-    static void appLaunched(std::shared_ptr<const RatingEnvironment> environment);
-
-    // Blocks until every check started so far has ended. A prompt that a check scheduled is then
-    // waiting in the main thread's queue (the alert itself is not waited for).
-    static void waitForChecks();
-
     explicit RatingPrompt(std::shared_ptr<const RatingEnvironment> environment);
 
     // The launch check, on the background thread: counts the launch and, when the prompt is due,
@@ -52,9 +35,10 @@ class RatingPrompt : public std::enable_shared_from_this<RatingPrompt> {
     // The store's review page for this application.
     [[nodiscard]] std::string reviewURL() const;
 
-  private:
+    // One console line, when the environment has a log.
     void log(std::string_view line) const;
 
+  private:
     std::shared_ptr<const RatingEnvironment> m_environment;
 };
 

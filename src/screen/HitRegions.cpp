@@ -16,14 +16,14 @@ constexpr std::array trayUp{
     HitRegion{288, 328, 184, 282, TouchAction::OpenProPage},
     HitRegion{288, 328, 51, 177, TouchAction::OpenMakerPage},
     HitRegion{288, 328, 5, 45, TouchAction::ToggleSound},
-    HitRegion{365, 402, 2, 64, TouchAction::PickLens, "green", "green_screen.png"},
-    HitRegion{365, 402, 64, 127, TouchAction::PickLens, "blue", "blue_screen.png"},
-    HitRegion{365, 402, 127, 191, TouchAction::PickLens, "white", "white_screen.png"},
-    HitRegion{365, 402, 191, 256, TouchAction::PickLens, "red", "red_screen.png"},
-    HitRegion{365, 402, 256, 320, TouchAction::PickLens, "yellow", "yellow_screen.png"},
-    HitRegion{406, 478, 64, 127, TouchAction::PickLens, "bulb_1", "bulb_1.png"},
-    HitRegion{406, 478, 191, 256, TouchAction::PickLens, "bulb_5", "bulb_5.png"},
-    HitRegion{406, 478, 127, 191, TouchAction::PickLens, "bulb_4", "bulb_4.png"},
+    HitRegion{365, 402, 2, 64, TouchAction::PickLens, *lensNamed("green")},
+    HitRegion{365, 402, 64, 127, TouchAction::PickLens, *lensNamed("blue")},
+    HitRegion{365, 402, 127, 191, TouchAction::PickLens, *lensNamed("white")},
+    HitRegion{365, 402, 191, 256, TouchAction::PickLens, *lensNamed("red")},
+    HitRegion{365, 402, 256, 320, TouchAction::PickLens, *lensNamed("yellow")},
+    HitRegion{406, 478, 64, 127, TouchAction::PickLens, *lensNamed("bulb_1")},
+    HitRegion{406, 478, 191, 256, TouchAction::PickLens, *lensNamed("bulb_5")},
+    HitRegion{406, 478, 127, 191, TouchAction::PickLens, *lensNamed("bulb_4")},
 };
 
 // With the tray down only its top 33 points are on screen, from layout y 447 to the bottom edge.

@@ -5,6 +5,7 @@
 // Bounds are strict (a touch exactly on an edge selects nothing) and a NaN selects nothing.
 
 #include "platform/geometry/Geometry.h"
+#include "screen/LensTable.h"
 
 #include <optional>
 #include <span>
@@ -17,8 +18,7 @@ enum class TouchAction { MoveTray, OpenProPage, OpenMakerPage, ToggleSound, Pick
 struct HitRegion {
     float minY, maxY, minX, maxX; // exclusive bounds in layout points
     TouchAction action;
-    std::string_view lensName{};  // PickLens only
-    std::string_view imageFile{}; // PickLens only
+    Lens lens{}; // PickLens only
 
     [[nodiscard]] bool contains(platform::Point layoutPoint) const {
         return layoutPoint.y > minY && layoutPoint.y < maxY && layoutPoint.x > minX && layoutPoint.x < maxX;

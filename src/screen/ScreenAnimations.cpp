@@ -13,8 +13,8 @@
 
 #include "platform/storage/SettingsStore.h"
 #include "platform/view/Animator.h"
-#include "rating/RatingPrompt.h"
 #include "screen/AnimationIdentifiers.h"
+#include "screen/StoredKeys.h"
 
 namespace torvane::screen {
 
@@ -29,7 +29,7 @@ constexpr float trayDownOffset = 156;
 } // namespace
 
 void TorvaneViewController::beginAnimation(const char* identifier, double duration) {
-    auto& animator = platform::animator();
+    auto& animator = m_environment.context.animator;
     animator.beginAnimations(identifier);
     animator.setAnimationDelegate([this](const char* finishedIdentifier, bool finished) {
         animationHasFinished(finishedIdentifier, finished, nullptr);
@@ -42,7 +42,7 @@ void TorvaneViewController::MoveLensIntoPlace() {
     beginAnimation(screen::MoveLensIntoPlace, slideDuration);
     lensTransform = platform::translate(flashlightTransform, 0, lensUpOffset);
     imageLensView->setTransform(lensTransform);
-    platform::animator().commitAnimations();
+    m_environment.context.animator.commitAnimations();
 }
 
 void TorvaneViewController::flipUpControlTray() {
@@ -50,7 +50,7 @@ void TorvaneViewController::flipUpControlTray() {
     beginAnimation(FlipControlTrayUp, slideDuration);
     ca3DBoardTrans = platform::rotate(ca3DBoardTrans, -1.5707964f, 1, 0, 0);
     gameBoardLayer->setLayerTransform(ca3DBoardTrans);
-    platform::animator().commitAnimations();
+    m_environment.context.animator.commitAnimations();
 }
 
 // The tray's slides are absolute, not added to the last one: a second touch while a slide runs
@@ -63,7 +63,7 @@ void TorvaneViewController::dismissControlTray() {
     imageLensView->setTransform(lensTransform);
     controlTrayTransform = platform::AffineTransform::makeTranslation(0, trayDownOffset);
     controlTrayView->setTransform(controlTrayTransform);
-    platform::animator().commitAnimations();
+    m_environment.context.animator.commitAnimations();
 }
 
 void TorvaneViewController::showControlTray() {
@@ -73,14 +73,15 @@ void TorvaneViewController::showControlTray() {
     imageLensView->setTransform(lensTransform);
     controlTrayTransform = platform::AffineTransform::identity();
     controlTrayView->setTransform(controlTrayTransform);
-    platform::animator().commitAnimations();
+    m_environment.context.animator.commitAnimations();
 }
 
 // Runs whether the block finished or was cut short. Identifiers are compared by address.
 void TorvaneViewController::animationHasFinished(const char* identifier, bool /*finished*/,
                                                  void* /*context*/) {
     if (identifier == FlipControlTrayDown) {
-        rating::RatingPrompt::appLaunched();
+        if (m_environment.ratingPrompt)
+            m_environment.ratingPrompt->appLaunched();
     } else if (identifier == screen::MoveLensIntoPlace) {
         baseView->setHidden(true);
         flipUpControlTray();
@@ -102,7 +103,7 @@ void TorvaneViewController::recordTrayPosition(bool up) {
     trayRestoreButtonView->setHidden(up);
     controlTrayUp = up ? 1 : 0;
     auto& store = fetchDefaults();
-    store.setObject(up ? "TRUE" : "FALSE", "control_tray_up");
+    store.setObject(up ? "TRUE" : "FALSE", trayKey);
     store.synchronize();
 }
 

@@ -13,10 +13,11 @@ namespace torvane::screen {
 
 namespace {
 
-std::shared_ptr<platform::ImageView> makeImageView(const char* field, platform::Rect frame,
+std::shared_ptr<platform::ImageView> makeImageView(platform::Context& context, const char* field,
+                                                   platform::Rect frame,
                                                    const std::optional<std::string>& imageFile) {
-    auto view = std::make_shared<platform::ImageView>(field, frame);
-    view->setImage(imageFile ? platform::imageNamed(*imageFile) : nullptr);
+    auto view = std::make_shared<platform::ImageView>(context.animator, field, frame);
+    view->setImage(imageFile ? context.images.imageNamed(*imageFile) : nullptr);
     return view;
 }
 
@@ -30,24 +31,24 @@ std::shared_ptr<platform::ImageView> TorvaneViewController::view() {
 
 void TorvaneViewController::loadView() {
     const float H = screenHeight;
-    m_view = std::make_shared<platform::ImageView>("view", platform::Rect{0, 0, 320, H});
+    m_view = std::make_shared<platform::ImageView>(m_environment.context.animator, "view", platform::Rect{0, 0, 320, H});
 
-    imageLensView = makeImageView("imageLensView", {0, 480, 320, H}, lensFileInUse);
+    imageLensView = makeImageView(m_environment.context, "imageLensView", {0, 480, 320, H}, lensFileInUse);
     m_view->addSubview(imageLensView);
     lensTransform = platform::AffineTransform::identity();
 
-    baseView = makeImageView("baseView", {53, 197, 214, 321}, "base.png");
+    baseView = makeImageView(m_environment.context, "baseView", {53, 197, 214, 321}, "base.png");
     m_view->addSubview(baseView);
 
     controlTrayView =
-        makeImageView("controlTrayView", {0, (H - 480.0f) + 291.0f, 320, 190}, "control_tray_free.png");
+        makeImageView(m_environment.context, "controlTrayView", {0, (H - 480.0f) + 291.0f, 320, 190}, "control_tray_free.png");
     m_view->addSubview(controlTrayView);
 
-    soundOffButtonView = makeImageView("soundOffButtonView", {9, 6, 30, 28}, "sound_off.png");
+    soundOffButtonView = makeImageView(m_environment.context, "soundOffButtonView", {9, 6, 30, 28}, "sound_off.png");
     controlTrayView->addSubview(soundOffButtonView);
     soundOffButtonView->setHidden(soundFxOn == 1);
 
-    trayRestoreButtonView = makeImageView("trayRestoreButtonView", {292, 6, 26, 26}, "tray_up_button.png");
+    trayRestoreButtonView = makeImageView(m_environment.context, "trayRestoreButtonView", {292, 6, 26, 26}, "tray_up_button.png");
     controlTrayView->addSubview(trayRestoreButtonView);
     trayRestoreButtonView->setHidden(true);
 
@@ -65,13 +66,13 @@ void TorvaneViewController::loadView() {
     flashlightTransform = platform::AffineTransform::makeTranslation(0, (H - 480.0f) + 202.0f);
     flashlightTransform = platform::scale(flashlightTransform, 1.52f, 1.52f);
     baseView->setTransform(flashlightTransform);
-    platform::animator().commitAnimations();
+    m_environment.context.animator.commitAnimations();
 
     // Edge-on at once: the tray is out of sight until the opening sequence flips it up.
     beginAnimation(FlipControlTrayDown, 0.0001);
     ca3DBoardTrans = platform::rotate(ca3DBoardTrans, 1.5707964f, 1, 0, 0);
     gameBoardLayer->setLayerTransform(ca3DBoardTrans);
-    platform::animator().commitAnimations();
+    m_environment.context.animator.commitAnimations();
 
     playEffect(audioPlayerLowerLensCover.get());
 }

@@ -11,6 +11,7 @@
 #include "platform/audio/SoundPlayer.h"
 #include "platform/storage/ResourceBundle.h"
 #include "platform/storage/SettingsStore.h"
+#include "screen/StoredKeys.h"
 
 #include <optional>
 #include <string>
@@ -21,17 +22,17 @@ namespace {
 
 using platform::SoundPlayer;
 
-constexpr std::string_view lensKey = "lens_type";
 // The filled slots of the lens-pick pool; the clicks rotate through them.
 constexpr std::int32_t clickPlayers = 5;
 
 // A player preloaded to play once at `volume`. `name` is the controller's field, as the trace
 // shows it. The controller answers none of the player's delegate messages, so none is set.
-std::unique_ptr<SoundPlayer> preparedPlayer(const std::optional<std::string>& path, std::string name,
+std::unique_ptr<SoundPlayer> preparedPlayer(platform::AudioOutputs& outputs,
+                                            const std::optional<std::string>& path, std::string name,
                                             float volume) {
     if (!path)
         return nullptr;
-    auto player = SoundPlayer::playerWithContentsOfFile(*path, std::move(name));
+    auto player = SoundPlayer::playerWithContentsOfFile(outputs, *path, std::move(name));
     if (!player)
         return nullptr;
     player->setVolume(volume);
@@ -49,26 +50,27 @@ void TorvaneViewController::setUpAudioSession() {
     // tell, it answers "nothing plays", which picks 'solo'.
     auto category = platform::AudioSession::otherAudioIsPlaying() ? platform::AudioCategory::AmbientSound
                                                                   : platform::AudioCategory::SoloAmbientSound;
-    platform::AudioSession::setCategory(category);
+    platform::AudioSession::setCategory(m_environment.context.trace, category);
     platform::AudioSession::setActive(true);
 }
 
 void TorvaneViewController::createSoundPlayers() {
     // Three players of one file, so the lens, dismiss and show sounds can overlap.
-    auto flipBoard = platform::pathForResource("flip_board_2", "mp3");
-    audioPlayerLowerLensCover = preparedPlayer(flipBoard, "audioPlayerLowerLensCover", 1.0f);
-    audioPlayerDismissTray = preparedPlayer(flipBoard, "audioPlayerDismissTray", 1.0f);
-    audioPlayerShowTray = preparedPlayer(flipBoard, "audioPlayerShowTray", 1.0f);
+    auto& outputs = m_environment.context.audio;
+    auto flipBoard = platform::pathForResource(m_environment.context.trace, "flip_board_2", "mp3");
+    audioPlayerLowerLensCover = preparedPlayer(outputs, flipBoard, "audioPlayerLowerLensCover", 1.0f);
+    audioPlayerDismissTray = preparedPlayer(outputs, flipBoard, "audioPlayerDismissTray", 1.0f);
+    audioPlayerShowTray = preparedPlayer(outputs, flipBoard, "audioPlayerShowTray", 1.0f);
 
-    auto trayUp = platform::pathForResource("tray_up", "mp3");
-    audioPlayerFlipTrayUp = preparedPlayer(trayUp, "audioPlayerFlipTrayUp", 0.1f);
+    auto trayUp = platform::pathForResource(m_environment.context.trace, "tray_up", "mp3");
+    audioPlayerFlipTrayUp = preparedPlayer(outputs, trayUp, "audioPlayerFlipTrayUp", 0.1f);
 
     // One player per click of a quick run of five, so no click cuts another short. Counted with
     // `x`, which leaves it at 5: the first lens click after start uses slot 0.
-    auto click = platform::pathForResource("shrink_cubes_2", "mp3");
+    auto click = platform::pathForResource(m_environment.context.trace, "shrink_cubes_2", "mp3");
     for (x = 0; x < clickPlayers; ++x) {
         audioPlayerPickLensCover[std::size_t(x)] =
-            preparedPlayer(click, "audioPlayerPickLensCover[" + std::to_string(x) + "]", 0.5f);
+            preparedPlayer(outputs, click, "audioPlayerPickLensCover[" + std::to_string(x) + "]", 0.5f);
     }
 }
 

@@ -7,18 +7,13 @@
 #include "platform/core/Application.h"
 #include "platform/core/DeviceClass.h"
 #include "platform/storage/SettingsStore.h"
+#include "platform/torch/LedClass.h"
 #include "screen/LensTable.h"
+#include "screen/StoredKeys.h"
 
 namespace torvane::screen {
 
 namespace {
-
-// The stored keys of the screen's choices and the version of their layout.
-constexpr std::string_view versionKey = "flashlight_version";
-constexpr std::string_view lensKey = "lens_type";
-constexpr std::string_view soundKey = "soundfx_on";
-constexpr std::string_view trayKey = "control_tray_up";
-constexpr std::string_view storedVersion = "1.6";
 
 // Flags are stored as text; only exactly "TRUE" is true.
 Flag storedFlag(const std::optional<std::string>& text) {
@@ -32,12 +27,22 @@ TorvaneViewController::TorvaneViewController(ScreenEnvironment environment)
     init();
 }
 
+void TorvaneViewController::recordInstallIfNeeded() {
+    if (m_environment.recordInstallIfNeeded)
+        m_environment.recordInstallIfNeeded();
+}
+
 void TorvaneViewController::init() {
     recordInstallIfNeeded();
 
     canCaptureAVSessions = m_environment.canCaptureAVSessions ? 1 : 0;
     screenHeight = m_environment.screenHeight.value_or(0.0f);
-    deviceIsiPhone4 = platform::deviceIsiPhone4(m_environment.machine) ? 1 : 0;
+    bool inLedClass =
+        m_environment.modelFromHardware
+            ? platform::hardwareIsiPhone4(m_environment.machine,
+                                          platform::torchLedExists(m_environment.context.leds.root()))
+            : platform::deviceIsiPhone4(m_environment.machine);
+    deviceIsiPhone4 = inLedClass ? 1 : 0;
 
     // Marked off, so this first toggle switches the torch on wherever the torch may act.
     iphoneLEDInit = 0;
@@ -46,13 +51,13 @@ void TorvaneViewController::init() {
 
     setUpAudioSession();
 
-    auto& application = m_environment.sharedApplication();
+    auto& application = m_environment.context.application;
     application.setStatusBarHidden(true);
     application.setIdleTimerDisabled(true);
 
     createSoundPlayers();
 
-    auto& store = m_environment.settingsStore();
+    auto& store = m_environment.context.settings;
     if (store.stringForKey(versionKey) == storedVersion)
         restoreStoredChoices(store);
     else
@@ -97,14 +102,11 @@ void TorvaneViewController::seedStoredChoices() {
 }
 
 platform::SettingsStore& TorvaneViewController::fetchDefaults() {
-    defaults = &m_environment.settingsStore();
+    defaults = &m_environment.context.settings;
     return *defaults;
 }
 
-TorvaneViewController::~TorvaneViewController() {
-    audioPlayerLowerLensCover.reset();
-    for (x = 0; x < 5; ++x)
-        audioPlayerPickLensCover[std::size_t(x)].reset();
-}
+// The players, views and session go with their fields.
+TorvaneViewController::~TorvaneViewController() = default;
 
 } // namespace torvane::screen

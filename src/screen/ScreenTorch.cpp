@@ -20,8 +20,8 @@ using platform::TorchMode;
 // The platform hands out one device object, so each call below reaches the same LED; ours is a
 // value whose lock belongs to it, so a step takes the device once and keeps it for the whole
 // lock, modes, unlock sequence.
-std::optional<CaptureDevice> defaultVideoDevice() {
-    return CaptureDevice::defaultDeviceWithMediaType(MediaType::Video);
+std::optional<CaptureDevice> defaultVideoDevice(platform::LedAccess& access) {
+    return CaptureDevice::defaultDeviceWithMediaType(access, MediaType::Video);
 }
 
 // Whether the lock was granted is not examined: a refused lock makes the mode changes write
@@ -41,24 +41,24 @@ void TorvaneViewController::iPhone4LedToggle() {
 
     if (iPhone4LedIsOn == 1) {
         iPhone4LedIsOn = 0;
-        if (auto device = defaultVideoDevice())
+        if (auto device = defaultVideoDevice(m_environment.context.leds))
             setLedModes(*device, TorchMode::Off, FlashMode::Off);
         return;
     }
 
     iPhone4LedIsOn = 1;
     if (iphoneLEDInit == 1) {
-        if (auto device = defaultVideoDevice())
+        if (auto device = defaultVideoDevice(m_environment.context.leds))
             setLedModes(*device, TorchMode::On, FlashMode::On);
         return;
     }
 
     iphoneLEDInit = 1;
-    session = std::make_shared<platform::CaptureSession>();
+    session = std::make_shared<platform::CaptureSession>(m_environment.context.trace);
     session->beginConfiguration();
     // Without an LED that is both torch and flash the session stays begun but never runs; the
     // flags above still say "on", so the toggles keep their rhythm.
-    if (auto device = defaultVideoDevice(); device && device->hasTorch() && device->hasFlash()) {
+    if (auto device = defaultVideoDevice(m_environment.context.leds); device && device->hasTorch() && device->hasFlash()) {
         // The LED is lit before the session is attached and started, so the light comes first.
         setLedModes(*device, TorchMode::On, FlashMode::On);
         if (auto input = platform::CaptureDeviceInput::deviceInputWithDevice(*device))

@@ -3,10 +3,10 @@
 
 #include "screen/TorvaneViewController.h"
 
-#include "platform/core/ConsoleLog.h"
 #include "platform/storage/SettingsStore.h"
 #include "platform/view/Image.h"
 #include "screen/HitRegions.h"
+#include "screen/StoredKeys.h"
 
 #include <cstdio>
 
@@ -17,7 +17,7 @@ void TorvaneViewController::touchesBegan(std::optional<platform::Point> touch) {
 
     char line[96];
     std::snprintf(line, sizeof line, "y->%1.3f x->%1.3f", double(layout.y), double(layout.x));
-    platform::consoleLog(line);
+    m_environment.context.trace.log(line);
 
     const HitRegion* region = regionAt(layout, controlTrayUp == 1);
     if (!region)
@@ -39,8 +39,8 @@ void TorvaneViewController::touchesBegan(std::optional<platform::Point> touch) {
         toggleSound();
         break;
     case TouchAction::PickLens:
-        imageLensView->setImage(platform::imageNamed(std::string(region->imageFile)));
-        lensTypeStr = std::string(region->lensName);
+        imageLensView->setImage(m_environment.context.images.imageNamed(std::string(region->lens.imageFile)));
+        lensTypeStr = std::string(region->lens.name);
         playButtonPushSound();
         break;
     }
@@ -61,7 +61,7 @@ void TorvaneViewController::toggleSound() {
         soundFxOn = 1;
         value = "TRUE";
     }
-    store.setObject(value, "soundfx_on");
+    store.setObject(value, soundKey);
     store.synchronize();
 }
 

@@ -9,11 +9,10 @@
 //   ScreenSounds.cpp    the audio session and the sound players
 //   ScreenPrompts.cpp   the upgrade alert and the store links
 //   AdValues.cpp        the ad placement values
-//   InstallReport.cpp   recordInstallIfNeeded: the first-launch install report
 //
 // Life cycle: the delegate creates the controller (init runs to its end in the constructor),
-// then asks for `view()`, which builds the view tree once; the controller lives until the end of
-// the process. It is used on the main thread only.
+// then asks for `view()`, which builds the view tree once; the controller lives as long as the
+// delegate, within the platform context it was given. It is used on the main thread only.
 
 #include "platform/alert/Alert.h"
 #include "platform/audio/SoundPlayer.h"
@@ -43,7 +42,7 @@ using Flag = std::uint8_t;
 class TorvaneViewController {
   public:
     // Runs `init`.
-    explicit TorvaneViewController(ScreenEnvironment environment = ScreenEnvironment::current());
+    explicit TorvaneViewController(ScreenEnvironment environment);
     // Teardown (`dealloc`).
     ~TorvaneViewController();
     TorvaneViewController(const TorvaneViewController&) = delete;
@@ -81,7 +80,7 @@ class TorvaneViewController {
     // is stored under "lens_type" at once, with sound on or off.
     void playButtonPushSound();
 
-    // Only the base class's behaviour: nothing to free, nothing to forget.
+    // The platform's memory and unload messages: the controller keeps nothing it could let go.
     void didReceiveMemoryWarning() {}
     void viewDidUnload() {}
 
@@ -100,7 +99,8 @@ class TorvaneViewController {
     void showUpgradeAlert();
 
     // MARK: - Fields, in declaration order
-    // Public: they are the screen's state, read and written by every concern's file and by tests.
+    // Public: they are the screen's state, which the files of this folder share (one class split by
+    // concern) and tests read.
 
     std::shared_ptr<platform::ImageView> imageLensView;
     std::shared_ptr<platform::ImageView> baseView;
@@ -117,7 +117,7 @@ class TorvaneViewController {
     std::int32_t x{0};
     Flag soundFxOn{0};
     std::string lensTypeStr;
-    // The shared store, fetched again by every writer before it writes. Not owned.
+    // The context's store, fetched again by every writer before it writes. Not owned.
     platform::SettingsStore* defaults{nullptr};
     platform::Transform3D ca3DBoardTrans;
     // The tray view's own layer: here the tray view itself, whose layer transform it carries.

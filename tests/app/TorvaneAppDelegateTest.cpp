@@ -1,26 +1,19 @@
 #include "app/TorvaneAppDelegate.h"
-#include "platform/core/Application.h"
-#include "platform/storage/SettingsStore.h"
+
+#include "../support/TestContext.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-
 TEST(TorvaneAppDelegate, BuildsTheWindowThenTheControllerThenPutsItsViewInTheWindow) {
-    std::string folder = (std::filesystem::temp_directory_path() / "torvane-delegate-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(folder.data()), nullptr);
-    torvane::platform::SettingsStore store(std::filesystem::path(folder) / "settings.json");
-    torvane::platform::Application application;
-    application.setMainScreenSize({320, 480});
+    TestContext test;
+    auto& context = test.context;
+    context.application.setMainScreenSize({320, 480});
 
-    torvane::screen::ScreenEnvironment environment;
-    environment.settings = &store;
-    environment.application = &application;
+    torvane::screen::ScreenEnvironment environment(context);
     environment.machine = "x86_64";
     environment.screenHeight = 480;
     torvane::app::TorvaneAppDelegate delegate(environment);
-    delegate.applicationDidFinishLaunching(application);
+    delegate.applicationDidFinishLaunching(context.application);
 
     ASSERT_TRUE(delegate.window);
     ASSERT_TRUE(delegate.viewController);
@@ -31,6 +24,5 @@ TEST(TorvaneAppDelegate, BuildsTheWindowThenTheControllerThenPutsItsViewInTheWin
     EXPECT_EQ(delegate.window->subviews[0], delegate.viewController->view());
     // init ran to its end before the view was asked for.
     EXPECT_EQ(delegate.viewController->x, 5);
-    EXPECT_EQ(store.stringForKey("flashlight_version"), "1.6");
-    std::filesystem::remove_all(folder);
+    EXPECT_EQ(context.settings.stringForKey("flashlight_version"), "1.6");
 }

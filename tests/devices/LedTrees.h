@@ -2,7 +2,7 @@
 
 // Trees of files made to look like the kernel's /sys/class/leds, for the phones we know.
 
-#include "TempFolder.h"
+#include "../support/TemporaryFolder.h"
 
 #include <filesystem>
 #include <string>
@@ -10,7 +10,7 @@
 enum class FlashClass { No, Yes };
 
 // An LED, off; `color`, when not empty, is written as its `color` attribute.
-inline void addLed(const TempFolder& tree, const std::string& name, int maxBrightness,
+inline void addLed(const TemporaryFolder& tree, const std::string& name, int maxBrightness,
                    FlashClass flashClass = FlashClass::No, const std::string& color = {}) {
     tree.write(name + "/brightness", "0\n");
     tree.write(name + "/max_brightness", std::to_string(maxBrightness) + "\n");
@@ -25,7 +25,7 @@ inline void addLed(const TempFolder& tree, const std::string& name, int maxBrigh
 }
 
 // PinePhone: one white flash LED (sgm3140), beside the notification LEDs.
-inline void makePinePhone(const TempFolder& tree) {
+inline void makePinePhone(const TemporaryFolder& tree) {
     addLed(tree, "white:flash", 1, FlashClass::Yes);
     addLed(tree, "red:indicator", 1);
     addLed(tree, "green:indicator", 1);
@@ -33,19 +33,19 @@ inline void makePinePhone(const TempFolder& tree) {
 }
 
 // Librem 5: one chip, a torch LED and a flash LED.
-inline void makeLibrem5(const TempFolder& tree) {
+inline void makeLibrem5(const TemporaryFolder& tree) {
     addLed(tree, "lm3560:flash", 255, FlashClass::Yes);
     addLed(tree, "lm3560:torch", 255, FlashClass::No);
     addLed(tree, "input0::capslock", 1);
 }
 
 // OnePlus 6: a white and a yellow flash LED.
-inline void makeOnePlus6(const TempFolder& tree) {
+inline void makeOnePlus6(const TemporaryFolder& tree) {
     addLed(tree, "yellow:flash", 511, FlashClass::Yes);
     addLed(tree, "white:flash", 511, FlashClass::Yes);
 }
 
-inline std::string brightnessOf(const TempFolder& tree, const std::string& name) {
+inline std::string brightnessOf(const TemporaryFolder& tree, const std::string& name) {
     auto text = tree.read(name + "/brightness");
     while (!text.empty() && text.back() == '\n')
         text.pop_back();

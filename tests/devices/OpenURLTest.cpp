@@ -1,7 +1,6 @@
 #include "platform/net/OpenURL.h"
-#include "platform/core/Trace.h"
 
-#include "TempFolder.h"
+#include "../support/TestContext.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +57,8 @@ int zombieChildren() {
 } // namespace
 
 TEST(OpenURL, HandsTheUrlUntouchedAsTheOneArgument) {
-    TempFolder folder;
+    TestContext t;
+    const TemporaryFolder& folder = t.folder;
     auto fifo = folder.path() / "argv";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     // The opener tells how many arguments it got, then each between brackets.
@@ -67,34 +67,39 @@ TEST(OpenURL, HandsTheUrlUntouchedAsTheOneArgument) {
                                       fifo.string() + "'\n");
     std::filesystem::permissions(opener, std::filesystem::perms::owner_all);
     ::setenv(urlOpenerVariable, opener.c_str(), 1);
-    ASSERT_TRUE(openTrace(folder.path() / "trace.jsonl"));
+    t.startTrace();
+    ASSERT_TRUE(t.context.trace.isOpen());
 
     const std::string url = "itms-apps://store.example/app?id=1 2&q=\"a'b\";echo $HOME `id` | x";
-    EXPECT_TRUE(openURL(url));
+    EXPECT_TRUE(openURL(t.context.trace, t.context.work, url));
     EXPECT_EQ(readFifo(fifo), "1\n[" + url + "]\n");
 
-    closeTrace();
+    t.stopTrace();
     ::unsetenv(urlOpenerVariable);
     EXPECT_NE(folder.read("trace.jsonl").find("\"op\":\"url.open\""), std::string::npos);
 }
 
 TEST(OpenURL, EndedOpenersAreReaped) {
+    TestContext t;
+    // An earlier test's context, stopped while its opener ended, may have left one behind.
+    const int before = zombieChildren();
     ::setenv(urlOpenerVariable, "true", 1);
     for (int i = 0; i < 3; ++i)
-        EXPECT_TRUE(openURL("https://example.invalid/" + std::to_string(i)));
+        EXPECT_TRUE(openURL(t.context.trace, t.context.work, "https://example.invalid/" + std::to_string(i)));
     ::unsetenv(urlOpenerVariable);
     // Reaping happens on the side; give it a moment (this bounds the wait, it times nothing).
     int zombies = zombieChildren();
-    for (int i = 0; i < 500 && zombies > 0; ++i) {
+    for (int i = 0; i < 500 && zombies > before; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         zombies = zombieChildren();
     }
-    EXPECT_EQ(zombies, 0);
+    EXPECT_EQ(zombies, before);
 }
 
 TEST(OpenURL, MissingOpenerIsReportedNotFatal) {
+    TestContext t;
     ::setenv(urlOpenerVariable, "/nonexistent/torvane-opener", 1);
-    EXPECT_FALSE(openURL("https://example.invalid/"));
+    EXPECT_FALSE(openURL(t.context.trace, t.context.work, "https://example.invalid/"));
     ::unsetenv(urlOpenerVariable);
 }
 
@@ -115,7 +120,7 @@ struct StandInDesktop {
             std::filesystem::permissions(program, std::filesystem::perms::owner_all);
         programs = {query.string(), opener.string()};
     }
-    TempFolder folder;
+    TemporaryFolder folder;
     std::filesystem::path fifo;
     DesktopOpeners programs;
 };
@@ -124,15 +129,16 @@ struct StandInDesktop {
 
 TEST(OpenURL, TheDesktopGetsTheStoreUrlWhenItHandlesTheSchemeElseItsHttpsForm) {
     ::unsetenv(urlOpenerVariable);
+    TestContext t;
     const std::string url = "itms-apps://apps.example/us/app/torvane-pro/id2?ls=1&mt=8";
     {
         StandInDesktop desktop("store.desktop");
-        EXPECT_TRUE(openURL(url, desktop.programs));
+        EXPECT_TRUE(openURL(t.context.trace, t.context.work, url, desktop.programs));
         EXPECT_EQ(readFifo(desktop.fifo), "1 " + url + "\n");
     }
     {
         StandInDesktop desktop("");
-        EXPECT_TRUE(openURL(url, desktop.programs));
+        EXPECT_TRUE(openURL(t.context.trace, t.context.work, url, desktop.programs));
         EXPECT_EQ(readFifo(desktop.fifo), "1 https://apps.example/us/app/torvane-pro/id2?ls=1&mt=8\n");
     }
     EXPECT_EQ(httpsForm("mailto:someone@example.com"), "mailto:someone@example.com");

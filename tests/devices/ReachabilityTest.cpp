@@ -1,6 +1,6 @@
 #include "platform/net/Reachability.h"
 
-#include "TempFolder.h"
+#include "../support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ constexpr const char* ipv6Default =
     "fe800000000000000000000000000001 00000400 00000001 00000000 00000003    wwan0\n";
 
 struct Network {
-    TempFolder folder;
+    TemporaryFolder folder;
     ReachabilitySources sources() const {
         return {(folder.path() / "proc").string(), (folder.path() / "sys").string()};
     }
@@ -76,7 +76,7 @@ TEST(Reachability, FlagsCannotBeReadWithoutEitherTable) {
 }
 
 TEST(Reachability, EnvironmentNamesAnotherFolder) {
-    TempFolder folder;
+    TemporaryFolder folder;
     folder.write("route", std::string(routeHeader) + localOnly);
     ::setenv(procNetVariable, folder.path().c_str(), 1);
     EXPECT_EQ(defaultReachabilitySources().procNet, folder.path().string());

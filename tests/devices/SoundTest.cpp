@@ -1,8 +1,7 @@
 #include "platform/audio/AudioSession.h"
 #include "platform/audio/SoundPlayer.h"
-#include "platform/core/Trace.h"
 
-#include "TempFolder.h"
+#include "../support/TestContext.h"
 
 #include <gtest/gtest.h>
 
@@ -55,12 +54,13 @@ class Sound : public ::testing::Test {
         ::setenv("SDL_DISKAUDIOFILE", (folder.path() / "played.raw").c_str(), 1);
     }
     void TearDown() override {
-        closeTrace();
+        t.stopTrace();
         ::unsetenv("SDL_AUDIODRIVER");
         ::unsetenv("SDL_DISKAUDIOFILE");
     }
 
-    TempFolder folder;
+    TestContext t;
+    const TemporaryFolder& folder{t.folder};
 };
 
 } // namespace
@@ -68,11 +68,13 @@ class Sound : public ::testing::Test {
 TEST_F(Sound, PlayingWritesTheSoundToTheDeviceAndTracesThePlayer) {
     useDiskAudio();
     auto path = folder.write("tone.wav", toneWav(0.2));
-    ASSERT_TRUE(openTrace(folder.path() / "trace.jsonl"));
+    t.startTrace();
+    ASSERT_TRUE(t.context.trace.isOpen());
     {
-        auto player = SoundPlayer::playerWithContentsOfFile(path, "audioPlayerPickLensCover[2]");
+        auto player =
+            SoundPlayer::playerWithContentsOfFile(t.context.audio, path, "audioPlayerPickLensCover[2]");
         ASSERT_TRUE(player);
-        ASSERT_TRUE(AudioOutput::shared()->isOpen()) << "the disk driver is an audio device";
+        ASSERT_TRUE(t.context.audio.shared()->isOpen()) << "the disk driver is an audio device";
         player->setVolume(0.5f);
         player->setNumberOfLoops(0);
         EXPECT_TRUE(player->prepareToPlay());
@@ -82,7 +84,7 @@ TEST_F(Sound, PlayingWritesTheSoundToTheDeviceAndTracesThePlayer) {
         EXPECT_FALSE(player->isPlaying()) << "no loops: plays once";
     } // the last player closes the device, which writes out what was played
     EXPECT_TRUE(hasSound(folder.read("played.raw")));
-    closeTrace();
+    t.stopTrace();
     EXPECT_NE(
         folder.read("trace.jsonl").find("\"op\":\"sound.play\",\"player\":\"audioPlayerPickLensCover[2]\"}"),
         std::string::npos);
@@ -91,8 +93,9 @@ TEST_F(Sound, PlayingWritesTheSoundToTheDeviceAndTracesThePlayer) {
 TEST_F(Sound, PlayersOfOneFileOverlapAndReplayDoesNotStop) {
     useDiskAudio();
     auto path = folder.write("tone.wav", toneWav(2.0));
-    auto lowerLensCover = SoundPlayer::playerWithContentsOfFile(path, "audioPlayerLowerLensCover");
-    auto dismissTray = SoundPlayer::playerWithContentsOfFile(path, "audioPlayerDismissTray");
+    auto lowerLensCover =
+        SoundPlayer::playerWithContentsOfFile(t.context.audio, path, "audioPlayerLowerLensCover");
+    auto dismissTray = SoundPlayer::playerWithContentsOfFile(t.context.audio, path, "audioPlayerDismissTray");
     ASSERT_TRUE(lowerLensCover && dismissTray);
     EXPECT_TRUE(lowerLensCover->play());
     EXPECT_TRUE(dismissTray->play());
@@ -112,19 +115,21 @@ TEST_F(Sound, DecodesMp3) {
                           (folder.path() / "tone.mp3").string() + "'";
     if (std::system(command.c_str()) != 0)
         GTEST_SKIP() << "lame is not installed";
-    auto player = SoundPlayer::playerWithContentsOfFile(folder.path() / "tone.mp3", "audioPlayerFlipTrayUp");
+    auto player = SoundPlayer::playerWithContentsOfFile(t.context.audio, folder.path() / "tone.mp3",
+                                                        "audioPlayerFlipTrayUp");
     ASSERT_TRUE(player);
     EXPECT_TRUE(player->play());
 }
 
 TEST_F(Sound, MissingOrUnreadableFileGivesNoPlayer) {
     useDiskAudio();
-    EXPECT_FALSE(SoundPlayer::playerWithContentsOfFile(folder.path() / "missing.mp3", "audioPlayerShowTray"));
+    EXPECT_FALSE(SoundPlayer::playerWithContentsOfFile(t.context.audio, folder.path() / "missing.mp3",
+                                                       "audioPlayerShowTray"));
     auto garbage = folder.write("garbage.mp3", "this is not a sound file at all");
-    EXPECT_FALSE(SoundPlayer::playerWithContentsOfFile(garbage, "audioPlayerShowTray"));
+    EXPECT_FALSE(SoundPlayer::playerWithContentsOfFile(t.context.audio, garbage, "audioPlayerShowTray"));
     // A good file beside them still plays.
-    auto good =
-        SoundPlayer::playerWithContentsOfFile(folder.write("tone.wav", toneWav(0.1)), "audioPlayerShowTray");
+    auto good = SoundPlayer::playerWithContentsOfFile(t.context.audio, folder.write("tone.wav", toneWav(0.1)),
+                                                      "audioPlayerShowTray");
     ASSERT_TRUE(good);
     EXPECT_TRUE(good->play());
 }
@@ -132,10 +137,11 @@ TEST_F(Sound, MissingOrUnreadableFileGivesNoPlayer) {
 TEST_F(Sound, NoAudioDeviceLeavesEveryPlayerSilentButPresent) {
     ::setenv("SDL_AUDIODRIVER", "nonexistent", 1);
     auto path = folder.write("tone.wav", toneWav(0.1));
-    ASSERT_TRUE(openTrace(folder.path() / "trace.jsonl"));
-    auto player = SoundPlayer::playerWithContentsOfFile(path, "audioPlayerLowerLensCover");
+    t.startTrace();
+    ASSERT_TRUE(t.context.trace.isOpen());
+    auto player = SoundPlayer::playerWithContentsOfFile(t.context.audio, path, "audioPlayerLowerLensCover");
     ASSERT_TRUE(player);
-    EXPECT_FALSE(AudioOutput::shared()->isOpen());
+    EXPECT_FALSE(t.context.audio.shared()->isOpen());
     player->setVolume(2.0f);
     EXPECT_EQ(player->volume(), 1.0f);
     player->setVolume(-1.0f);
@@ -143,14 +149,22 @@ TEST_F(Sound, NoAudioDeviceLeavesEveryPlayerSilentButPresent) {
     EXPECT_FALSE(player->prepareToPlay());
     EXPECT_FALSE(player->play());
     EXPECT_FALSE(player->isPlaying());
-    EXPECT_FALSE(SoundPlayer::playerWithContentsOfFile(folder.path() / "missing.mp3", "audioPlayerShowTray"));
-    closeTrace();
-    EXPECT_NE(folder.read("trace.jsonl").find("\"player\":\"audioPlayerLowerLensCover\""), std::string::npos)
+    EXPECT_FALSE(SoundPlayer::playerWithContentsOfFile(t.context.audio, folder.path() / "missing.mp3",
+                                                       "audioPlayerShowTray"));
+    // The device is tried again for a player made after the last one went, but not said again.
+    player.reset();
+    EXPECT_TRUE(SoundPlayer::playerWithContentsOfFile(t.context.audio, path, "audioPlayerShowTray"));
+    t.stopTrace();
+    auto lines = folder.read("trace.jsonl");
+    EXPECT_NE(lines.find("\"player\":\"audioPlayerLowerLensCover\""), std::string::npos)
         << "a silent player's play is still traced";
+    auto told = lines.find("sound: no audio device");
+    ASSERT_NE(told, std::string::npos) << lines;
+    EXPECT_EQ(lines.find("sound: no audio device", told + 1), std::string::npos) << lines;
 }
 
 TEST(AudioSession, OtherAudioPlaysWhenAPlaybackStreamRuns) {
-    TempFolder asound;
+    TemporaryFolder asound;
     asound.write("card0/id", "PinePhone\n");
     asound.write("card0/pcm0p/sub0/status", "closed\n");
     asound.write("card0/pcm0c/sub0/status", "state: RUNNING\nowner_pid   : 42\n");
@@ -163,12 +177,13 @@ TEST(AudioSession, OtherAudioPlaysWhenAPlaybackStreamRuns) {
 }
 
 TEST(AudioSession, CategoryIsTraced) {
-    TempFolder folder;
-    ASSERT_TRUE(openTrace(folder.path() / "trace.jsonl"));
-    AudioSession::setCategory(AudioCategory::SoloAmbientSound);
-    AudioSession::setCategory(AudioCategory::AmbientSound);
-    closeTrace();
-    auto lines = folder.read("trace.jsonl");
+    TestContext t;
+    t.startTrace();
+    ASSERT_TRUE(t.context.trace.isOpen());
+    AudioSession::setCategory(t.context.trace, AudioCategory::SoloAmbientSound);
+    AudioSession::setCategory(t.context.trace, AudioCategory::AmbientSound);
+    t.stopTrace();
+    auto lines = t.folder.read("trace.jsonl");
     auto solo = lines.find("\"op\":\"audio.session\",\"category\":\"solo\"}");
     auto ambi = lines.find("\"op\":\"audio.session\",\"category\":\"ambi\"}");
     EXPECT_NE(solo, std::string::npos) << lines;

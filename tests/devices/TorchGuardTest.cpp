@@ -5,6 +5,7 @@
 #include "platform/torch/TorchGuard.h"
 #include "platform/torch/CaptureDevice.h"
 #include "platform/torch/CaptureSession.h"
+#include "platform/torch/LedAccess.h"
 
 #include "LedTrees.h"
 
@@ -40,7 +41,7 @@ struct Child {
 };
 
 // Starts the child and waits until its torch is lit; the child's line says its watchdog's pid.
-Child startChild(const TempFolder& tree, const std::string& mode, const std::string& end) {
+Child startChild(const TemporaryFolder& tree, const std::string& mode, const std::string& end) {
     int ready[2];
     if (::pipe(ready) != 0)
         return {};
@@ -128,7 +129,7 @@ int killallDescendants(const std::string& name, int signal) {
 }
 
 // Polls, with a bound that only keeps a broken watchdog from hanging the test.
-bool becomesOff(const TempFolder& tree) {
+bool becomesOff(const TemporaryFolder& tree) {
     auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (brightnessOf(tree, "white:flash") != "0") {
         if (std::chrono::steady_clock::now() > giveUp)
@@ -162,7 +163,7 @@ class TorchGuard : public ::testing::Test {
         makePinePhone(tree);
     }
 
-    TempFolder tree;
+    TemporaryFolder tree;
 };
 
 } // namespace
@@ -174,13 +175,17 @@ TEST(TorchChild, DISABLED_LightsTheTorch) {
     const char* readyFd = std::getenv(readyVariable);
     ASSERT_TRUE(mode && end && readyFd);
     ::prctl(PR_SET_NAME, "torvane");
-    auto device = CaptureDevice::defaultDeviceWithMediaType(MediaType::Video);
+    // No folder of its own: a killed child would leave it behind.
+    Clock clock;
+    Trace trace(clock);
+    LedAccess leds(trace); // the tree named by the environment
+    auto device = CaptureDevice::defaultDeviceWithMediaType(leds, MediaType::Video);
     ASSERT_TRUE(device);
     device->lockForConfiguration();
     device->setTorchMode(TorchMode::On);
     device->setFlashMode(FlashMode::On);
     device->unlockForConfiguration();
-    CaptureSession session;
+    CaptureSession session(trace);
     if (std::string(mode) == "session") {
         session.beginConfiguration();
         session.addInput(*CaptureDeviceInput::deviceInputWithDevice(*device));

@@ -1,26 +1,37 @@
 #include "platform/core/Application.h"
 
+#include "../support/TestContext.h"
+
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace torvane::platform;
 
-TEST(Application, TheStateHookSeesTheCurrentStateAtOnceAndAfterEveryChange) {
-    Application application;
+// The state is the flags as last set, and every change reaches the trace in the order made.
+TEST(Application, TheFlagsReadAsLastSetAndEveryChangeIsTraced) {
+    TestContext t;
+    Application& application = t.context.application;
+    t.startTrace();
     application.setStatusBarHidden(true);
-    std::vector<std::pair<bool, bool>> seen;
-    application.setStateHook([&seen](const Application& state) {
-        seen.emplace_back(state.isStatusBarHidden(), state.isIdleTimerDisabled());
-    });
     application.setIdleTimerDisabled(true);
     application.setStatusBarHidden(false);
-    std::vector<std::pair<bool, bool>> expected = {{true, false}, {true, true}, {false, true}};
-    EXPECT_EQ(seen, expected);
+    t.stopTrace();
+    EXPECT_FALSE(application.isStatusBarHidden());
+    EXPECT_TRUE(application.isIdleTimerDisabled());
+    std::vector<std::string> ops;
+    for (const auto& line : t.traceLines())
+        ops.push_back(line.substr(line.find("\"op\"")));
+    std::vector<std::string> expected = {"\"op\":\"statusbar.hidden\",\"value\":true}",
+                                         "\"op\":\"idletimer.disabled\",\"value\":true}",
+                                         "\"op\":\"statusbar.hidden\",\"value\":false}"};
+    EXPECT_EQ(ops, expected);
 }
 
 TEST(Application, TheMainScreenIs320PointsWideByDefault) {
-    Application application;
+    TestContext t;
+    Application& application = t.context.application;
     Rect bounds = application.mainScreenBounds();
     EXPECT_EQ(bounds.width, 320);
     EXPECT_EQ(bounds.height, 568);

@@ -27,14 +27,11 @@ TEST(DeviceClass, NoModelIsOutsideTheClass) {
     EXPECT_FALSE(deviceIsiPhone4(std::nullopt));
 }
 
-TEST(DeviceModel, TheOverrideReplacesTheKernelsAnswer) {
-    auto kernel = torvane::platform::machine();
-    ASSERT_TRUE(kernel.has_value());
-    EXPECT_FALSE(kernel->empty());
-    torvane::platform::setMachineOverride("iPhone2,1");
-    EXPECT_EQ(torvane::platform::machine(), "iPhone2,1");
-    torvane::platform::setMachineOverride(std::nullopt);
-    EXPECT_EQ(torvane::platform::machine(), kernel);
+TEST(DeviceModel, TheMachineIsThisSystemsHardwareModel) {
+    auto model = torvane::platform::machine();
+    ASSERT_TRUE(model.has_value());
+    EXPECT_FALSE(model->empty());
+    EXPECT_EQ(model, hardwareModel("/"));
 }
 
 TEST(DeviceClass, TheHardwareWithoutATorchLedIsOutsideTheClassWhateverItsModel) {

@@ -1,12 +1,13 @@
 #include "platform/storage/ResourceBundle.h"
 #include "BuiltResource.h"
 
+#include "../support/TestContext.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 
@@ -21,56 +22,49 @@ namespace {
 class ResourceOverride {
   public:
     ResourceOverride() {
-        directory_ =
-            fs::temp_directory_path() / ("torvane-resources-" + std::to_string(::getpid()) + "-" +
-                                         testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(directory_);
-        fs::create_directories(directory_);
         if (const char* old = std::getenv("TORVANE_RESOURCES"))
             previous_ = old;
-        setenv("TORVANE_RESOURCES", directory_.c_str(), 1);
+        setenv("TORVANE_RESOURCES", folder_.path().c_str(), 1);
     }
     ~ResourceOverride() {
         if (previous_)
             setenv("TORVANE_RESOURCES", previous_->c_str(), 1);
         else
             unsetenv("TORVANE_RESOURCES");
-        std::error_code ignored;
-        fs::remove_all(directory_, ignored);
     }
     ResourceOverride(const ResourceOverride&) = delete;
     ResourceOverride& operator=(const ResourceOverride&) = delete;
 
     std::string add(const std::string& fileName) const {
-        auto path = directory_ / fileName;
-        std::ofstream(path) << "stand-in for " << fileName;
-        return path.string();
+        return folder_.write(fileName, "stand-in for " + fileName).string();
     }
-    std::string directory() const { return directory_.string(); }
+    std::string directory() const { return folder_.path().string(); }
 
   private:
-    fs::path directory_;
+    TemporaryFolder folder_;
     std::optional<std::string> previous_;
 };
 
 } // namespace
 
 TEST(ResourceBundle, FindsTheBuiltResourcesByNameAndType) {
+    TestContext t;
     unsetenv("TORVANE_RESOURCES");
-    auto sound = pathForResource("flip_board_2", "mp3");
+    auto sound = pathForResource(t.context.trace, "flip_board_2", "mp3");
     ASSERT_TRUE(sound);
     EXPECT_TRUE(fs::equivalent(*sound, builtResource("flip_board_2.mp3")));
     // Without a type the name is the whole file name.
-    auto picture = pathForResource("base.png", "");
+    auto picture = pathForResource(t.context.trace, "base.png", "");
     ASSERT_TRUE(picture);
     EXPECT_TRUE(fs::equivalent(*picture, builtResource("base.png")));
 }
 
 TEST(ResourceBundle, TheOverrideDirectoryComesFirstAndTheBuildFillsIn) {
+    TestContext t;
     ResourceOverride override;
     auto replaced = override.add("tray_up.mp3");
-    EXPECT_EQ(pathForResource("tray_up", "mp3"), replaced);
-    auto fallback = pathForResource("shrink_cubes_2", "mp3");
+    EXPECT_EQ(pathForResource(t.context.trace, "tray_up", "mp3"), replaced);
+    auto fallback = pathForResource(t.context.trace, "shrink_cubes_2", "mp3");
     ASSERT_TRUE(fallback);
     EXPECT_TRUE(fs::equivalent(*fallback, builtResource("shrink_cubes_2.mp3")));
     ASSERT_FALSE(resourceDirectories().empty());
@@ -78,29 +72,32 @@ TEST(ResourceBundle, TheOverrideDirectoryComesFirstAndTheBuildFillsIn) {
 }
 
 TEST(ResourceBundle, AnEmptyOrMissingOverrideIsIgnored) {
+    TestContext t;
     setenv("TORVANE_RESOURCES", "", 1);
-    EXPECT_TRUE(pathForResource("tray_up", "mp3"));
+    EXPECT_TRUE(pathForResource(t.context.trace, "tray_up", "mp3"));
     setenv("TORVANE_RESOURCES", "/nonexistent/torvane-resources", 1);
-    EXPECT_TRUE(pathForResource("tray_up", "mp3"));
+    EXPECT_TRUE(pathForResource(t.context.trace, "tray_up", "mp3"));
     for (const auto& directory : resourceDirectories())
         EXPECT_NE(directory, "/nonexistent/torvane-resources");
     unsetenv("TORVANE_RESOURCES");
 }
 
 TEST(ResourceBundle, MissingFilesAndNamesOutsideTheBundleFindNothing) {
-    EXPECT_EQ(pathForResource("no_such_sound", "mp3"), std::nullopt);
-    EXPECT_EQ(pathForResource("flip_board_2", "wav"), std::nullopt);
-    EXPECT_EQ(pathForResource("", ""), std::nullopt);
+    TestContext t;
+    EXPECT_EQ(pathForResource(t.context.trace, "no_such_sound", "mp3"), std::nullopt);
+    EXPECT_EQ(pathForResource(t.context.trace, "flip_board_2", "wav"), std::nullopt);
+    EXPECT_EQ(pathForResource(t.context.trace, "", ""), std::nullopt);
     // The build directory's cache sits right above the resource directory.
-    EXPECT_EQ(pathForResource("../CMakeCache", "txt"), std::nullopt);
-    EXPECT_EQ(pathForResource("..", ""), std::nullopt);
+    EXPECT_EQ(pathForResource(t.context.trace, "../CMakeCache", "txt"), std::nullopt);
+    EXPECT_EQ(pathForResource(t.context.trace, "..", ""), std::nullopt);
     // A directory is not a resource.
     ResourceOverride override;
     fs::create_directory(fs::path(override.directory()) / "folder.png");
-    EXPECT_EQ(pathForResource("folder", "png"), std::nullopt);
+    EXPECT_EQ(pathForResource(t.context.trace, "folder", "png"), std::nullopt);
 }
 
 TEST(ResourceBundle, ImagePathPicksTheVariantForTheDisplayScale) {
+    TestContext t;
     ResourceOverride override;
     auto one = override.add("lens.png");
     auto two = override.add("lens@2x.png");
@@ -111,54 +108,56 @@ TEST(ResourceBundle, ImagePathPicksTheVariantForTheDisplayScale) {
         EXPECT_EQ(found->path, path);
         EXPECT_EQ(found->scale, scale);
     };
-    expect(imagePath("lens.png", 1), one, 1);
-    expect(imagePath("lens.png", 2), two, 2);
-    expect(imagePath("lens.png", 3), three, 3);
+    expect(imagePath(t.context.trace, "lens.png", 1), one, 1);
+    expect(imagePath(t.context.trace, "lens.png", 2), two, 2);
+    expect(imagePath(t.context.trace, "lens.png", 3), three, 3);
     // Between the variants the sharper one wins; beyond them the sharpest there is.
-    expect(imagePath("lens.png", 1.25f), two, 2);
-    expect(imagePath("lens.png", 2.5f), three, 3);
-    expect(imagePath("lens.png", 4), three, 3);
+    expect(imagePath(t.context.trace, "lens.png", 1.25f), two, 2);
+    expect(imagePath(t.context.trace, "lens.png", 2.5f), three, 3);
+    expect(imagePath(t.context.trace, "lens.png", 4), three, 3);
     // A scale that makes no sense is taken as 1.
-    expect(imagePath("lens.png", 0), one, 1);
-    expect(imagePath("lens.png", -2), one, 1);
-    expect(imagePath("lens.png", std::nanf("")), one, 1);
+    expect(imagePath(t.context.trace, "lens.png", 0), one, 1);
+    expect(imagePath(t.context.trace, "lens.png", -2), one, 1);
+    expect(imagePath(t.context.trace, "lens.png", std::nanf("")), one, 1);
 }
 
 TEST(ResourceBundle, ImagePathFallsBackToTheVariantsThatExist) {
+    TestContext t;
     ResourceOverride override;
     auto onlyOne = override.add("flat.png");
     auto onlyThree = override.add("sharp@3x.png");
     auto two = override.add("middle@2x.png");
     auto noExtension = override.add("plain@2x");
 
-    auto found = imagePath("flat.png", 3);
+    auto found = imagePath(t.context.trace, "flat.png", 3);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->path, onlyOne);
     EXPECT_EQ(found->scale, 1);
 
-    found = imagePath("sharp.png", 1);
+    found = imagePath(t.context.trace, "sharp.png", 1);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->path, onlyThree);
     EXPECT_EQ(found->scale, 3);
 
     // On a 3x display a 2x picture beats none.
-    found = imagePath("middle.png", 3);
+    found = imagePath(t.context.trace, "middle.png", 3);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->path, two);
     EXPECT_EQ(found->scale, 2);
 
-    found = imagePath("plain", 2);
+    found = imagePath(t.context.trace, "plain", 2);
     ASSERT_TRUE(found);
     EXPECT_EQ(found->path, noExtension);
 
-    EXPECT_EQ(imagePath("absent.png", 2), std::nullopt);
-    EXPECT_EQ(imagePath("../resources/base.png", 1), std::nullopt);
+    EXPECT_EQ(imagePath(t.context.trace, "absent.png", 2), std::nullopt);
+    EXPECT_EQ(imagePath(t.context.trace, "../resources/base.png", 1), std::nullopt);
 }
 
 TEST(ResourceBundle, ImagePathFindsEveryBuiltPictureAtEveryScale) {
+    TestContext t;
     unsetenv("TORVANE_RESOURCES");
     for (int scale = 1; scale <= 3; ++scale) {
-        auto found = imagePath("control_tray_free.png", float(scale));
+        auto found = imagePath(t.context.trace, "control_tray_free.png", float(scale));
         ASSERT_TRUE(found);
         EXPECT_EQ(found->scale, float(scale));
         auto expected =

@@ -11,7 +11,7 @@ namespace {
 
 std::string_view lensAt(float x, float y) {
     const HitRegion* region = regionAt({x, y}, true);
-    return region && region->action == TouchAction::PickLens ? region->lensName : "";
+    return region && region->action == TouchAction::PickLens ? region->lens.name : "";
 }
 
 std::optional<TouchAction> actionAt(float x, float y, bool trayUp) {
@@ -53,7 +53,7 @@ TEST(HitRegions, EveryLensButtonWithTheTrayUp) {
     EXPECT_EQ(lensAt(100, 450), "bulb_1");
     EXPECT_EQ(lensAt(160, 450), "bulb_4");
     EXPECT_EQ(lensAt(220, 450), "bulb_5");
-    EXPECT_EQ(regionAt({220, 450}, true)->imageFile, "bulb_5.png");
+    EXPECT_EQ(regionAt({220, 450}, true)->lens.imageFile, "bulb_5.png");
 }
 
 TEST(HitRegions, ControlStripWithTheTrayUpAndDown) {

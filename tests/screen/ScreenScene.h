@@ -1,13 +1,9 @@
 #pragma once
 
 // A started controller on the virtual clock, with the trace of the whole test open, the alerts and
-// opened URLs captured, and a fresh store and animator of its own.
+// opened URLs captured, and a context (store, animator, clock) of its own.
 
-#include "platform/core/Application.h"
-#include "platform/core/Clock.h"
-#include "platform/core/Trace.h"
-#include "platform/storage/SettingsStore.h"
-#include "platform/view/Animator.h"
+#include "platform/Context.h"
 #include "screen/TorvaneViewController.h"
 
 #include "../support/TemporaryFolder.h"
@@ -25,40 +21,30 @@ struct TracedLine {
 
 class ScreenScene {
   public:
-    ScreenScene() {
-        torvane::platform::setClockMode(torvane::platform::ClockMode::Virtual);
-        torvane::platform::animator().reset();
-        m_store = std::make_unique<torvane::platform::SettingsStore>(m_folder / "settings.json");
-    }
-    ~ScreenScene() {
-        m_controller.reset();
-        torvane::platform::closeTrace();
-        torvane::platform::animator().reset();
-    }
+    ScreenScene() { makeContext(); }
+    ~ScreenScene() { m_controller.reset(); }
     ScreenScene(const ScreenScene&) = delete;
     ScreenScene& operator=(const ScreenScene&) = delete;
 
     // Writes `pairs` as a previous run would have left them.
     void storeBeforehand(const std::vector<std::pair<std::string, std::string>>& pairs) {
         for (const auto& [key, value] : pairs)
-            m_store->setObject(value, key);
-        m_store->synchronize();
-        m_store = std::make_unique<torvane::platform::SettingsStore>(m_folder / "settings.json");
+            m_context->settings.setObject(value, key);
+        m_context->settings.synchronize();
+        makeContext();
     }
 
     // Starts the controller (init only); the trace is open from here to the end of the test.
     torvane::screen::TorvaneViewController& start(std::optional<std::string> machine = "iPhone2,1",
                                                   std::optional<float> screenHeight = 480) {
-        torvane::screen::ScreenEnvironment environment;
-        environment.settings = m_store.get();
-        environment.application = &m_application;
+        torvane::screen::ScreenEnvironment environment(*m_context);
         environment.machine = std::move(machine);
         environment.screenHeight = screenHeight;
         environment.showAlert = [this](torvane::platform::Alert alert) {
             alerts.push_back(std::move(alert));
         };
         environment.openURL = [this](const std::string& url) { openedURLs.push_back(url); };
-        torvane::platform::openTrace((m_folder / "trace.jsonl").string());
+        m_context->trace.open((m_folder / "trace.jsonl").string());
         m_controller = std::make_unique<torvane::screen::TorvaneViewController>(environment);
         return *m_controller;
     }
@@ -68,7 +54,7 @@ class ScreenScene {
                                                           float screenHeight = 480) {
         auto& controller = start(std::move(machine), screenHeight);
         m_traceMark = lines().size();
-        startTime = torvane::platform::now();
+        startTime = m_context->clock.now();
         (void)controller.view();
         return controller;
     }
@@ -77,8 +63,8 @@ class ScreenScene {
     void run(double seconds) {
         const int frames = int(seconds * 60 + 0.5);
         for (int frame = 0; frame < frames; ++frame) {
-            torvane::platform::advanceVirtualClock(1.0 / 60);
-            torvane::platform::animator().advance(torvane::platform::now());
+            m_context->clock.advance(1.0 / 60);
+            m_context->animator.advance(m_context->clock.now());
         }
     }
 
@@ -106,14 +92,22 @@ class ScreenScene {
     void markTrace() { m_traceMark = lines().size(); }
 
     [[nodiscard]] torvane::platform::SettingsStore storedAgain() const {
-        return torvane::platform::SettingsStore(m_folder / "settings.json");
+        return torvane::platform::SettingsStore(m_folder / "settings.json", m_context->trace);
     }
+
+    [[nodiscard]] torvane::platform::Context& context() { return *m_context; }
 
     std::vector<torvane::platform::Alert> alerts;
     std::vector<std::string> openedURLs;
     double startTime{0};
 
   private:
+    void makeContext() {
+        m_context.reset();
+        m_context = std::make_unique<torvane::platform::Context>(m_folder / "settings.json");
+        m_context->clock.setMode(torvane::platform::ClockMode::Virtual);
+    }
+
     [[nodiscard]] std::vector<std::string> lines() const {
         std::vector<std::string> all;
         std::ifstream in(m_folder / "trace.jsonl");
@@ -123,8 +117,7 @@ class ScreenScene {
     }
 
     TemporaryFolder m_folder;
-    std::unique_ptr<torvane::platform::SettingsStore> m_store;
-    torvane::platform::Application m_application;
+    std::unique_ptr<torvane::platform::Context> m_context;
     std::unique_ptr<torvane::screen::TorvaneViewController> m_controller;
     std::size_t m_traceMark{0};
 };

@@ -1,10 +1,8 @@
 #pragma once
 
-// Starts a controller against a store of the test's own, with the trace of the start captured.
+// Starts a controller against a context of the test's own, with the trace of the start captured.
 
-#include "platform/core/Application.h"
-#include "platform/core/Trace.h"
-#include "platform/storage/SettingsStore.h"
+#include "platform/Context.h"
 #include "screen/TorvaneViewController.h"
 
 #include "../support/TemporaryFolder.h"
@@ -16,30 +14,29 @@
 
 class ScreenStart {
   public:
-    ScreenStart() : m_store(std::make_unique<torvane::platform::SettingsStore>(m_folder / "settings.json")) {}
+    ScreenStart() { makeContext(); }
 
-    torvane::platform::SettingsStore& store() { return *m_store; }
-    torvane::platform::Application& application() { return m_application; }
+    torvane::platform::SettingsStore& store() { return m_context->settings; }
+    torvane::platform::Application& application() { return m_context->application; }
+    torvane::platform::Context& context() { return *m_context; }
 
     // Writes `pairs` to the store's file, as a previous run would have left them.
     void storeBeforehand(const std::vector<std::pair<std::string, std::string>>& pairs) {
         for (const auto& [key, value] : pairs)
-            m_store->setObject(value, key);
-        m_store->synchronize();
-        m_store = std::make_unique<torvane::platform::SettingsStore>(m_folder / "settings.json");
+            m_context->settings.setObject(value, key);
+        m_context->settings.synchronize();
+        makeContext();
     }
 
     std::unique_ptr<torvane::screen::TorvaneViewController>
     start(std::optional<std::string> machine = "x86_64", std::optional<float> screenHeight = 568) {
-        torvane::screen::ScreenEnvironment environment;
-        environment.settings = m_store.get();
-        environment.application = &m_application;
+        torvane::screen::ScreenEnvironment environment(*m_context);
         environment.machine = std::move(machine);
         environment.screenHeight = screenHeight;
         auto tracePath = m_folder / "trace.jsonl";
-        torvane::platform::openTrace(tracePath);
+        m_context->trace.open(tracePath);
         auto controller = std::make_unique<torvane::screen::TorvaneViewController>(environment);
-        torvane::platform::closeTrace();
+        m_context->trace.close();
         std::ifstream trace(tracePath);
         m_trace.clear();
         for (std::string line; std::getline(trace, line);)
@@ -65,8 +62,12 @@ class ScreenStart {
     }
 
   private:
+    void makeContext() {
+        m_context.reset();
+        m_context = std::make_unique<torvane::platform::Context>(m_folder / "settings.json");
+    }
+
     TemporaryFolder m_folder;
-    std::unique_ptr<torvane::platform::SettingsStore> m_store;
-    torvane::platform::Application m_application;
+    std::unique_ptr<torvane::platform::Context> m_context;
     std::vector<std::string> m_trace;
 };

@@ -31,7 +31,7 @@ TEST(ScreenStart, AnEmptyStoreSeedsTheFourKeysInOrderWithOneSynchronise) {
     expectFirstRunChoices(*controller);
     EXPECT_EQ(start.traced("settings."), seedingTrace);
     EXPECT_EQ(controller->defaults, &start.store());
-    torvane::platform::SettingsStore reread(start.store().path());
+    torvane::platform::SettingsStore reread(start.store().path(), start.context().trace);
     EXPECT_EQ(reread.stringForKey("flashlight_version"), "1.6");
     EXPECT_EQ(reread.stringForKey("control_tray_up"), "FALSE");
 }
@@ -72,7 +72,9 @@ TEST(ScreenStart, AnotherVersionIsSeededAfresh) {
         auto controller = start.start();
         expectFirstRunChoices(*controller);
         EXPECT_EQ(start.traced("settings."), seedingTrace);
-        EXPECT_EQ(torvane::platform::SettingsStore(start.store().path()).stringForKey("lens_type"), "white");
+        EXPECT_EQ(torvane::platform::SettingsStore(start.store().path(), start.context().trace)
+                      .stringForKey("lens_type"),
+                  "white");
     }
 }
 

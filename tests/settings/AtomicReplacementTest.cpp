@@ -20,7 +20,9 @@ const std::string padding(32 * 1024, 'p');
 
 // Child process: synchronises a consistent pair of keys in a loop until it is killed.
 [[noreturn]] void writeForever(const std::filesystem::path& path, int generation) {
-    SettingsStore store(path);
+    Clock clock;
+    Trace trace(clock);
+    SettingsStore store(path, trace);
     for (long n = 0;; ++n) {
         std::string stamp = std::to_string(generation) + ":" + std::to_string(n);
         store.setObject(stamp, "first");
@@ -68,6 +70,8 @@ void waitForWrites(const std::filesystem::path& path, int generation) {
 TEST(SettingsAtomicReplacement, AReaderNeverSeesAHalfWrittenFileWhileTheWriterIsKilled) {
     TemporaryFolder folder;
     auto path = folder / "settings.json";
+    Clock clock;
+    Trace trace(clock);
     for (int generation = 0; generation < 6; ++generation) {
         pid_t writer = ::fork();
         ASSERT_GE(writer, 0);
@@ -87,7 +91,7 @@ TEST(SettingsAtomicReplacement, AReaderNeverSeesAHalfWrittenFileWhileTheWriterIs
         expectWholeFile(path);
         // The next start reads what the killed writer left, never moving it aside as corrupt.
         testing::internal::CaptureStderr();
-        SettingsStore next(path);
+        SettingsStore next(path, trace);
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     }
     for (const auto& entry : std::filesystem::directory_iterator(folder.path()))

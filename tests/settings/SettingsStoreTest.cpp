@@ -42,8 +42,10 @@ std::vector<std::filesystem::path> corruptFilesIn(const std::filesystem::path& f
 } // namespace
 
 TEST(SettingsStore, AbsentKeysReadAsNothing) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
-    SettingsStore store(folder / "settings.json");
+    SettingsStore store(folder / "settings.json", trace);
     EXPECT_EQ(store.stringForKey("lens_type"), std::nullopt);
     EXPECT_EQ(store.doubleForKey("lens_type"), 0.0);
     EXPECT_EQ(store.integerForKey("lens_type"), 0);
@@ -52,10 +54,12 @@ TEST(SettingsStore, AbsentKeysReadAsNothing) {
 }
 
 TEST(SettingsStore, ValuesOfEveryTypeSurviveARestart) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
     auto path = folder / "nested" / "torvane" / "settings.json";
     {
-        SettingsStore store(path);
+        SettingsStore store(path, trace);
         store.setObject("white", "lens_type");
         store.setObject("quote \" backslash \\ tab \t bell \x07 é ✓", "odd text");
         store.setObject("", "empty");
@@ -70,7 +74,7 @@ TEST(SettingsStore, ValuesOfEveryTypeSurviveARestart) {
         store.removeObject("removed");
         ASSERT_TRUE(store.synchronize());
     }
-    SettingsStore restarted(path);
+    SettingsStore restarted(path, trace);
     EXPECT_EQ(restarted.stringForKey("lens_type"), "white");
     EXPECT_EQ(restarted.stringForKey("odd text"), "quote \" backslash \\ tab \t bell \x07 é ✓");
     EXPECT_EQ(restarted.stringForKey("empty"), "");
@@ -91,8 +95,10 @@ TEST(SettingsStore, ValuesOfEveryTypeSurviveARestart) {
 }
 
 TEST(SettingsStore, ReadsAcrossKindsAsThePlatformStoreDoes) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
-    SettingsStore store(folder / "settings.json");
+    SettingsStore store(folder / "settings.json", trace);
     store.setObject("TRUE", "flag text");
     store.setObject("no", "no text");
     store.setObject(" 42.5 apples", "number text");
@@ -106,8 +112,10 @@ TEST(SettingsStore, ReadsAcrossKindsAsThePlatformStoreDoes) {
 }
 
 TEST(SettingsStore, IntegersBeyondTheRangeSaturateWhateverTheirKind) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
-    SettingsStore store(folder / "settings.json");
+    SettingsStore store(folder / "settings.json", trace);
     store.setDouble(1e30, "huge");
     store.setDouble(-1e30, "tiny");
     store.setObject("1e30", "huge text");
@@ -119,8 +127,10 @@ TEST(SettingsStore, IntegersBeyondTheRangeSaturateWhateverTheirKind) {
 }
 
 TEST(SettingsStore, RefusesValuesWithoutAJSONForm) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
-    SettingsStore store(folder / "settings.json");
+    SettingsStore store(folder / "settings.json", trace);
     store.setDouble(2.0, "n");
     store.setDouble(std::numeric_limits<double>::infinity(), "n");
     store.setObject("ok", "s");
@@ -132,6 +142,8 @@ TEST(SettingsStore, RefusesValuesWithoutAJSONForm) {
 
 // Files that cannot be used: each is moved aside, untouched, and the store starts empty.
 TEST(SettingsStore, MovesABadFileAsideAndStartsEmpty) {
+    Clock clock;
+    Trace trace(clock);
     const std::vector<std::string> badFiles = {
         "{\"lens_type\": \"red\"",  // cut off
         "[\"lens_type\", \"red\"]", // top level not an object
@@ -146,7 +158,7 @@ TEST(SettingsStore, MovesABadFileAsideAndStartsEmpty) {
         writeFile(path, bad);
 
         testing::internal::CaptureStderr();
-        SettingsStore store(path);
+        SettingsStore store(path, trace);
         std::string console = testing::internal::GetCapturedStderr();
 
         EXPECT_EQ(store.stringForKey("lens_type"), std::nullopt);
@@ -160,16 +172,18 @@ TEST(SettingsStore, MovesABadFileAsideAndStartsEmpty) {
         store.setObject("white", "lens_type");
         ASSERT_TRUE(store.synchronize());
         EXPECT_EQ(contentsOf(aside[0]), bad) << "the bad file must never be overwritten";
-        EXPECT_EQ(SettingsStore(path).stringForKey("lens_type"), "white");
+        EXPECT_EQ(SettingsStore(path, trace).stringForKey("lens_type"), "white");
     }
 }
 
 TEST(SettingsStore, AFileThatCannotBeReadIsMovedAsideToo) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
     auto path = folder / "settings.json";
     std::filesystem::create_directory(path); // reading a folder fails, whoever runs the test
     testing::internal::CaptureStderr();
-    SettingsStore store(path);
+    SettingsStore store(path, trace);
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(corruptFilesIn(folder.path()).size(), 1u);
     store.setObject("1.6", "flashlight_version");
@@ -177,11 +191,13 @@ TEST(SettingsStore, AFileThatCannotBeReadIsMovedAsideToo) {
 }
 
 TEST(SettingsStore, AFifoAtThePathNeitherBlocksTheStartNorStays) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
     auto path = folder / "settings.json";
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     testing::internal::CaptureStderr();
-    auto opening = std::async(std::launch::async, [&] { return SettingsStore(path).synchronize(); });
+    auto opening = std::async(std::launch::async, [&] { return SettingsStore(path, trace).synchronize(); });
     // Not a measure of speed: only a bound, so that a blocked open fails the test instead of hanging it.
     bool finished = opening.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
     if (!finished)
@@ -196,6 +212,8 @@ TEST(SettingsStore, AFifoAtThePathNeitherBlocksTheStartNorStays) {
 }
 
 TEST(SettingsStore, TemporariesOfAKilledWriterGoAtTheNextStartOnceAMinuteOld) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
     auto path = folder / "settings.json";
     auto makeFile = [&](const std::string& name, bool old) {
@@ -210,7 +228,7 @@ TEST(SettingsStore, TemporariesOfAKilledWriterGoAtTheNextStartOnceAMinuteOld) {
     makeFile(".settings.json.a1B2c3d", true); // not of our pattern
     makeFile(".other.json.a1B2c3", true);     // another file's
     std::filesystem::create_directory(folder / ".settings.json.QQQQQQ");
-    SettingsStore store(path);
+    SettingsStore store(path, trace);
     EXPECT_FALSE(std::filesystem::exists(folder / ".settings.json.a1B2c3"));
     for (const char* kept :
          {".settings.json.Zz9Yy8", ".settings.json.a1B2c3d", ".other.json.a1B2c3", ".settings.json.QQQQQQ"})
@@ -219,11 +237,13 @@ TEST(SettingsStore, TemporariesOfAKilledWriterGoAtTheNextStartOnceAMinuteOld) {
 
 // Root may write into a read-only folder; a name too long for its aside name stops the move for anyone.
 TEST(SettingsStore, ABadFileWhoseAsideNameIsTooLongStaysAndEachRefusedSyncIsLogged) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
     auto path = folder / std::string(240, 's');
     writeFile(path, "not JSON");
     testing::internal::CaptureStderr();
-    SettingsStore store(path);
+    SettingsStore store(path, trace);
     testing::internal::GetCapturedStderr();
     store.setObject("white", "lens_type");
     testing::internal::CaptureStderr();
@@ -234,6 +254,8 @@ TEST(SettingsStore, ABadFileWhoseAsideNameIsTooLongStaysAndEachRefusedSyncIsLogg
 }
 
 TEST(SettingsStore, ABadFileThatCannotBeMovedIsNeverOverwritten) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
     auto locked = folder / "locked";
     std::filesystem::create_directory(locked);
@@ -246,7 +268,7 @@ TEST(SettingsStore, ABadFileThatCannotBeMovedIsNeverOverwritten) {
         GTEST_SKIP() << "this user can write into a read-only folder";
     }
     testing::internal::CaptureStderr();
-    SettingsStore store(path);
+    SettingsStore store(path, trace);
     testing::internal::GetCapturedStderr();
     store.setObject("white", "lens_type");
     testing::internal::CaptureStderr();
@@ -262,12 +284,14 @@ TEST(SettingsStore, CorruptFileNameCarriesTheUTCTime) {
 }
 
 TEST(SettingsStore, ConcurrentWritersLoseNothing) {
+    Clock clock;
+    Trace trace(clock);
     TemporaryFolder folder;
     auto path = folder / "settings.json";
     constexpr int threads = 4;
     constexpr int keysPerThread = 25;
     {
-        SettingsStore store(path);
+        SettingsStore store(path, trace);
         std::vector<std::thread> writers;
         for (int t = 0; t < threads; ++t) {
             writers.emplace_back([&store, t] {
@@ -281,7 +305,7 @@ TEST(SettingsStore, ConcurrentWritersLoseNothing) {
         for (auto& writer : writers)
             writer.join();
     }
-    SettingsStore restarted(path);
+    SettingsStore restarted(path, trace);
     for (int t = 0; t < threads; ++t) {
         for (int k = 0; k < keysPerThread; ++k)
             EXPECT_EQ(restarted.integerForKey("t" + std::to_string(t) + "k" + std::to_string(k)),

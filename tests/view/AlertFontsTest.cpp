@@ -1,9 +1,8 @@
 #include "platform/alert/AlertFonts.h"
 #include "platform/alert/AlertPresenter.h"
 #include "platform/core/SdlPointers.h"
-#include "platform/core/Trace.h"
 
-#include "../support/TemporaryFolder.h"
+#include "../support/TestContext.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -11,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -75,14 +73,15 @@ TEST(AlertFonts, AreFoundWhereverTheConfigurationKeepsThem) {
 }
 
 TEST(AlertFonts, WithoutAnyFontTheAlertSaysSoOnceAndStillAnswers) {
-    TemporaryFolder scratch;
-    FontFolder config(scratch / "empty");
+    TestContext t;
+    FontFolder config(t.folder / "empty");
     EXPECT_TRUE(findAlertFonts().regular.empty());
 
-    ASSERT_TRUE(openTrace((scratch / "trace.jsonl").string()));
+    t.startTrace();
+    ASSERT_TRUE(t.context.trace.isOpen());
     std::vector<int> clicks;
     {
-        AlertPresenter alerts;
+        AlertPresenter alerts(t.context.trace, t.context.needsDisplay);
         alerts.setScreen({320, 480}, 1);
         Offscreen screen(320, 480, 0xFF000000);
         alerts.show(twoButtonAlert(clicks));
@@ -94,10 +93,9 @@ TEST(AlertFonts, WithoutAnyFontTheAlertSaysSoOnceAndStillAnswers) {
         ASSERT_EQ(layout->buttons.size(), 2u);
         EXPECT_TRUE(alerts.touch(layout->buttons[1].frame.center()));
     }
-    closeTrace();
+    t.stopTrace();
     EXPECT_EQ(clicks, std::vector<int>{1});
-    std::ifstream in(scratch / "trace.jsonl");
-    std::string trace(std::istreambuf_iterator<char>(in), {});
+    std::string trace = t.folder.read("trace.jsonl");
     std::size_t lines = 0;
     for (std::size_t at = trace.find("alert: no text"); at != std::string::npos;
          at = trace.find("alert: no text", at + 1))
@@ -107,7 +105,8 @@ TEST(AlertFonts, WithoutAnyFontTheAlertSaysSoOnceAndStillAnswers) {
 
 TEST(AlertPresenter, ThePanelHidesTheScreenBeneathIt) {
     std::vector<int> clicks;
-    AlertPresenter alerts;
+    TestContext t;
+    AlertPresenter alerts(t.context.trace, t.context.needsDisplay);
     alerts.setScreen({320, 480}, 1);
     alerts.show(twoButtonAlert(clicks));
     Offscreen screen(320, 480, 0xFFFF0000); // a red lens

@@ -1,6 +1,8 @@
 #include "platform/alert/AlertLayout.h"
 #include "platform/alert/AlertPresenter.h"
 
+#include "../support/TestContext.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -88,7 +90,8 @@ TEST(AlertLayout, TheMessageIsWrappedToThePanel) {
 
 TEST(AlertPresenter, ATouchOnAButtonAnswersOnceThenTheNextAlertTakesItsTurn) {
     std::vector<int> first, second;
-    AlertPresenter alerts;
+    TestContext t;
+    AlertPresenter alerts(t.context.trace, t.context.needsDisplay);
     alerts.setScreen({320, 568}, 1);
     alerts.show(upgradeAlert(&first));
     Alert next = upgradeAlert(&second);
@@ -118,7 +121,8 @@ TEST(AlertPresenter, ATouchOnAButtonAnswersOnceThenTheNextAlertTakesItsTurn) {
 }
 
 TEST(AlertPresenter, AnAlertShownByAnAnswerWaitsForNoOne) {
-    AlertPresenter alerts;
+    TestContext t;
+    AlertPresenter alerts(t.context.trace, t.context.needsDisplay);
     alerts.setScreen({320, 480}, 2);
     int answers = 0;
     Alert chained = upgradeAlert();

@@ -25,22 +25,16 @@ struct Ended {
 
 class AnimatorTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        setClockMode(ClockMode::Virtual);
-        animator().reset();
-    }
-    void TearDown() override { animator().reset(); }
-
     void begin(const char* id, double duration) {
-        animator().beginAnimations(id);
-        animator().setAnimationDelegate([this](const char* ended, bool finished) {
+        animator.beginAnimations(id);
+        animator.setAnimationDelegate([this](const char* ended, bool finished) {
             ends.push_back({ended, finished});
         });
-        animator().setAnimationDuration(duration);
+        animator.setAnimationDuration(duration);
     }
     void step(double seconds) {
-        advanceVirtualClock(seconds);
-        animator().advance(now());
+        clock.advance(seconds);
+        animator.advance(clock.now());
     }
     int endsOf(const char* id) const {
         int count = 0;
@@ -49,6 +43,10 @@ class AnimatorTest : public ::testing::Test {
         return count;
     }
 
+    Clock clock{ClockMode::Virtual};
+    Trace trace{clock};
+    NeedsDisplay needsDisplay;
+    Animator animator{clock, trace, needsDisplay};
     std::vector<Ended> ends;
 };
 
@@ -76,43 +74,43 @@ TEST(EaseInEaseOut, FollowsThePlatformsDefaultCurve) {
 }
 
 TEST_F(AnimatorTest, AChangeInsideABlockAnimatesFromTheScreenToTheNewValue) {
-    ImageView view("lens", {0, 0, 100, 100});
+    ImageView view(animator, "lens", {0, 0, 100, 100});
     begin(First, 0.5);
     view.setTransform(AffineTransform::makeTranslation(0, -200));
-    animator().commitAnimations();
+    animator.commitAnimations();
     EXPECT_EQ(view.transform(), down(-200)); // the model value is the new one at once
-    EXPECT_EQ(view.presentationTransform(now()), Transform3D::identity());
+    EXPECT_EQ(view.presentationTransform(clock.now()), Transform3D::identity());
     step(0.25);
-    EXPECT_NEAR(view.presentationTransform(now()).m42, -100, 1e-3);
+    EXPECT_NEAR(view.presentationTransform(clock.now()).m42, -100, 1e-3);
     step(0.25);
-    EXPECT_EQ(view.presentationTransform(now()), down(-200));
+    EXPECT_EQ(view.presentationTransform(clock.now()), down(-200));
     ASSERT_EQ(ends.size(), 1u);
     EXPECT_EQ(ends[0].id, First);
     EXPECT_TRUE(ends[0].finished);
-    EXPECT_FALSE(animator().isAnimating(now()));
+    EXPECT_FALSE(animator.isAnimating(clock.now()));
 }
 
 TEST_F(AnimatorTest, AChangeOutsideABlockAppliesAtOnce) {
-    ImageView view("base", {0, 0, 10, 10});
+    ImageView view(animator, "base", {0, 0, 10, 10});
     view.setTransform(AffineTransform::makeTranslation(5, 5));
-    EXPECT_EQ(view.presentationTransform(now()),
+    EXPECT_EQ(view.presentationTransform(clock.now()),
               Transform3D::fromAffine(AffineTransform::makeTranslation(5, 5)));
-    EXPECT_FALSE(animator().isAnimating(now()));
+    EXPECT_FALSE(animator.isAnimating(clock.now()));
 }
 
 TEST_F(AnimatorTest, AReplacedBlockEndsAtOnceUnfinishedAndOnlyOnce) {
-    ImageView tray("controlTrayView", {0, 291, 320, 190});
+    ImageView tray(animator, "controlTrayView", {0, 291, 320, 190});
     begin(First, 0.5);
     tray.setTransform(AffineTransform::makeTranslation(0, 156));
-    animator().commitAnimations();
+    animator.commitAnimations();
     step(0.25);
-    Transform3D halfway = tray.presentationTransform(now());
+    Transform3D halfway = tray.presentationTransform(clock.now());
 
     begin(Second, 0.5);
     tray.setTransform(AffineTransform::makeTranslation(0, 156));
-    animator().commitAnimations();
+    animator.commitAnimations();
     // The new block starts from what is on screen, not from the old block's end.
-    EXPECT_EQ(tray.presentationTransform(now()), halfway);
+    EXPECT_EQ(tray.presentationTransform(clock.now()), halfway);
     EXPECT_TRUE(ends.empty()); // reported from the loop, not from inside the setter
 
     step(1.0 / 60);
@@ -124,17 +122,17 @@ TEST_F(AnimatorTest, AReplacedBlockEndsAtOnceUnfinishedAndOnlyOnce) {
     EXPECT_EQ(endsOf(First), 1); // never again, though its time has now passed
     ASSERT_EQ(endsOf(Second), 1);
     EXPECT_TRUE(ends.back().finished);
-    EXPECT_EQ(tray.presentationTransform(now()), down(156));
+    EXPECT_EQ(tray.presentationTransform(clock.now()), down(156));
 }
 
 TEST_F(AnimatorTest, TwoChangesInOneBlockKeepTheFirstStartingPoint) {
-    ImageView view("lens", {0, 0, 10, 10});
+    ImageView view(animator, "lens", {0, 0, 10, 10});
     begin(First, 0.5);
     view.setTransform(AffineTransform::makeTranslation(0, 100));
     view.setTransform(AffineTransform::makeTranslation(0, 200));
-    animator().commitAnimations();
+    animator.commitAnimations();
     step(0.25);
-    EXPECT_NEAR(view.presentationTransform(now()).m42, 100, 1e-3);
+    EXPECT_NEAR(view.presentationTransform(clock.now()).m42, 100, 1e-3);
     step(0.25);
     EXPECT_EQ(ends.size(), 1u);
     EXPECT_TRUE(ends[0].finished);
@@ -142,12 +140,12 @@ TEST_F(AnimatorTest, TwoChangesInOneBlockKeepTheFirstStartingPoint) {
 
 TEST_F(AnimatorTest, EveryBlockEndsOnceEvenWithoutChangesOrWithATinyDuration) {
     begin(Empty, 0.5);
-    animator().commitAnimations();
+    animator.commitAnimations();
     begin(First, 0.0001);
-    ImageView tray("controlTrayView", {0, 0, 320, 190});
+    ImageView tray(animator, "controlTrayView", {0, 0, 320, 190});
     tray.setLayerTransform(rotate(Transform3D{}, 1.5707964f, 1, 0, 0));
-    animator().commitAnimations();
-    animator().advance(now());
+    animator.commitAnimations();
+    animator.advance(clock.now());
     EXPECT_TRUE(ends.empty()); // nothing ends before its time
     step(1.0 / 60);
     ASSERT_EQ(ends.size(), 1u);
@@ -160,42 +158,42 @@ TEST_F(AnimatorTest, EveryBlockEndsOnceEvenWithoutChangesOrWithATinyDuration) {
 }
 
 TEST_F(AnimatorTest, ACompletionMayStartTheNextBlockOfAChain) {
-    ImageView lens("imageLensView", {0, 480, 320, 480});
-    animator().beginAnimations(First);
-    animator().setAnimationDelegate([&](const char* id, bool finished) {
+    ImageView lens(animator, "imageLensView", {0, 480, 320, 480});
+    animator.beginAnimations(First);
+    animator.setAnimationDelegate([&](const char* id, bool finished) {
         ends.push_back({id, finished});
         if (id == First) {
             begin(Second, 0.5);
             lens.setTransform(AffineTransform::makeTranslation(0, -670));
-            animator().commitAnimations();
+            animator.commitAnimations();
         }
     });
-    animator().setAnimationDuration(0.5);
-    animator().commitAnimations();
+    animator.setAnimationDuration(0.5);
+    animator.commitAnimations();
     for (int i = 0; i < 61; ++i)
         step(1.0 / 60);
     ASSERT_EQ(ends.size(), 2u);
     EXPECT_EQ(ends[0].id, First);
     EXPECT_EQ(ends[1].id, Second);
-    EXPECT_EQ(lens.presentationTransform(now()), down(-670));
+    EXPECT_EQ(lens.presentationTransform(clock.now()), down(-670));
 }
 
 TEST_F(AnimatorTest, ASlideOfOneBlockThatLosesOnlyOneOfItsViewsKeepsTheOtherMoving) {
-    ImageView lens("imageLensView", {0, 480, 320, 480});
-    ImageView tray("controlTrayView", {0, 291, 320, 190});
+    ImageView lens(animator, "imageLensView", {0, 480, 320, 480});
+    ImageView tray(animator, "controlTrayView", {0, 291, 320, 190});
     begin(First, 0.5);
     lens.setTransform(AffineTransform::makeTranslation(0, -513));
     tray.setTransform(AffineTransform::makeTranslation(0, 156));
-    animator().commitAnimations();
+    animator.commitAnimations();
     step(0.1);
     begin(Second, 0.5);
     tray.setTransform(AffineTransform::identity());
-    animator().commitAnimations();
+    animator.commitAnimations();
     step(0.1);
     EXPECT_EQ(endsOf(First), 1);
-    EXPECT_TRUE(lens.isAnimating(now()));
-    EXPECT_TRUE(animator().isAnimating(now()));
+    EXPECT_TRUE(lens.isAnimating(clock.now()));
+    EXPECT_TRUE(animator.isAnimating(clock.now()));
     step(0.5);
-    EXPECT_EQ(lens.presentationTransform(now()), down(-513));
-    EXPECT_EQ(tray.presentationTransform(now()), Transform3D::identity());
+    EXPECT_EQ(lens.presentationTransform(clock.now()), down(-513));
+    EXPECT_EQ(tray.presentationTransform(clock.now()), Transform3D::identity());
 }

@@ -1,17 +1,16 @@
 #include "platform/view/MainLoop.h"
-#include "platform/core/Clock.h"
 #include "platform/view/Animator.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/TouchMapping.h"
+
+#include "../support/TestContext.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 using namespace torvane::platform;
@@ -39,23 +38,16 @@ ScriptCommand shot(const std::string& file) {
     return command;
 }
 
-std::filesystem::path scratch(const std::string& name) {
-    auto folder = std::filesystem::temp_directory_path() / ("torvane-view-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    return folder / name;
-}
-
 class HeadlessLoop : public ::testing::Test {
   protected:
     void SetUp() override {
-        animator().reset();
         ASSERT_TRUE(loop.open());
-        root = std::make_shared<ImageView>("view", Rect{0, 0, 320, 568});
+        root = std::make_shared<ImageView>(t.context.animator, "view", Rect{0, 0, 320, 568});
         loop.setContent(root, [this](Point p) { touches.push_back(p); });
     }
-    void TearDown() override { animator().reset(); }
 
-    MainLoop loop{MainLoopOptions{true, false, {320, 568}, 1}};
+    TestContext t;
+    MainLoop loop{t.context.mainLoopParts(), MainLoopOptions{true, false, {320, 568}, 1}};
     std::shared_ptr<ImageView> root;
     std::vector<Point> touches;
 };
@@ -89,10 +81,10 @@ TEST_F(HeadlessLoop, IdleVirtualTimeDrawsNoFrames) {
 TEST_F(HeadlessLoop, AnAnimationDrawsAFrameForEachStepUntilItEnds) {
     loop.runScript({wait(0.1)});
     auto before = loop.framesDrawn();
-    animator().beginAnimations("slide");
-    animator().setAnimationDuration(0.5);
+    t.context.animator.beginAnimations("slide");
+    t.context.animator.setAnimationDuration(0.5);
     root->setTransform(AffineTransform::makeTranslation(0, 100));
-    animator().commitAnimations();
+    t.context.animator.commitAnimations();
     loop.runScript({wait(2)});
     auto during = loop.framesDrawn() - before;
     EXPECT_GE(during, 30u);
@@ -104,8 +96,8 @@ TEST_F(HeadlessLoop, WaitRunsPostedWorkTimersAndTheBarrierAtEachStep) {
     std::thread other([&] { loop.post([&] { posted = posted + 1; }); });
     other.join();
     double firedAt = -1;
-    double start = now();
-    loop.after(0.25, [&] { firedAt = now() - start; });
+    double start = t.context.clock.now();
+    loop.after(0.25, [&] { firedAt = t.context.clock.now() - start; });
     int barriers = 0;
     loop.setWaitBarrier([&] { ++barriers; });
     loop.runScript({wait(0.5)});
@@ -113,7 +105,7 @@ TEST_F(HeadlessLoop, WaitRunsPostedWorkTimersAndTheBarrierAtEachStep) {
     EXPECT_NEAR(firedAt, 0.25, 1.0 / 60 + 1e-6);
     EXPECT_GE(firedAt, 0.25 - 1e-6);
     EXPECT_EQ(barriers, 30);
-    EXPECT_NEAR(now() - start, 0.5, 1e-5);
+    EXPECT_NEAR(t.context.clock.now() - start, 0.5, 1e-5);
 }
 
 TEST_F(HeadlessLoop, TapsGoToTheAlertAloneWhileItIsUp) {
@@ -131,12 +123,12 @@ TEST_F(HeadlessLoop, TapsGoToTheAlertAloneWhileItIsUp) {
 }
 
 TEST(HeadlessShot, IsWrittenAtTheWindowsPixelSize) {
-    animator().reset();
-    MainLoop loop(MainLoopOptions{true, false, {320, 480}, 2});
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{true, false, {320, 480}, 2});
     ASSERT_TRUE(loop.open());
-    loop.setContent(std::make_shared<ImageView>("view", Rect{0, 0, 320, 480}), {});
+    loop.setContent(std::make_shared<ImageView>(t.context.animator, "view", Rect{0, 0, 320, 480}), {});
     loop.alerts().show({"Title", "A message for the picture", "Cancel", {"OK"}, {}});
-    auto file = scratch("shot.png");
+    auto file = t.folder / "shot.png";
     EXPECT_EQ(loop.runScript({wait(0.1), shot(file.string())}), 0);
     SurfacePointer picture(IMG_Load(file.c_str()));
     ASSERT_NE(picture, nullptr) << IMG_GetError();
@@ -148,12 +140,12 @@ TEST(HeadlessShot, IsWrittenAtTheWindowsPixelSize) {
 TEST(WindowLoop, PostedWorkWakesTheSleepingLoop) {
     // SDL's dummy video driver: a window without a display, as in CI.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    animator().reset();
-    MainLoop loop(MainLoopOptions{false, false, {320, 480}, 2});
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{false, false, {320, 480}, 2});
     ASSERT_TRUE(loop.open());
     EXPECT_FLOAT_EQ(loop.screenSize().width, 320);
     EXPECT_GT(loop.scale(), 0);
-    loop.setContent(std::make_shared<ImageView>("view", Rect{0, 0, 320, 480}), {});
+    loop.setContent(std::make_shared<ImageView>(t.context.animator, "view", Rect{0, 0, 320, 480}), {});
     bool ran = false;
     // Nothing animates and no timer is due: the loop sleeps until the other thread's post.
     std::thread other([&] {
@@ -169,11 +161,11 @@ TEST(WindowLoop, PostedWorkWakesTheSleepingLoop) {
 
 TEST(WindowLoop, EachSetOfTouchesThatBeginsIsOneCallInPoints) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    animator().reset();
-    MainLoop loop(MainLoopOptions{false, false, {320, 480}, 2});
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{false, false, {320, 480}, 2});
     ASSERT_TRUE(loop.open());
     std::vector<Point> touches;
-    loop.setContent(std::make_shared<ImageView>("view", Rect{0, 0, 320, 480}),
+    loop.setContent(std::make_shared<ImageView>(t.context.animator, "view", Rect{0, 0, 320, 480}),
                     [&](Point p) { touches.push_back(p); });
     int width = 0, height = 0;
     SDL_GetWindowSize(loop.window(), &width, &height);

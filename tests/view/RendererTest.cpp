@@ -4,13 +4,13 @@
 #include "platform/view/Image.h"
 #include "platform/view/ImageView.h"
 
+#include "../support/TestContext.h"
+
 #include <SDL.h>
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <unistd.h>
 
 using namespace torvane::platform;
 
@@ -24,12 +24,6 @@ SurfacePointer solid(int width, int height, Uint32 argb) {
 
 Uint32 pixel(SDL_Surface* surface, int x, int y) {
     return static_cast<Uint32*>(surface->pixels)[y * surface->pitch / 4 + x] & 0xFFFFFF;
-}
-
-std::filesystem::path resourceFolder() {
-    auto folder = std::filesystem::temp_directory_path() / ("torvane-images-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    return folder;
 }
 
 // A software renderer on a surface, as headless drawing uses.
@@ -51,36 +45,34 @@ TEST(Image, OpaquePicturesAreToldApartFromTranslucentOnes) {
 }
 
 TEST(Image, ImageNamedTakesTheSharpestVariantAndToleratesMissingFiles) {
-    auto folder = resourceFolder();
-    IMG_SavePNG(solid(10, 10, 0xFF00FF00).get(), (folder / "dot.png").c_str());
-    IMG_SavePNG(solid(20, 20, 0xFF00FF00).get(), (folder / "dot@2x.png").c_str());
-    setenv("TORVANE_RESOURCES", folder.c_str(), 1);
+    TestContext t;
+    IMG_SavePNG(solid(10, 10, 0xFF00FF00).get(), (t.folder / "dot.png").c_str());
+    IMG_SavePNG(solid(20, 20, 0xFF00FF00).get(), (t.folder / "dot@2x.png").c_str());
+    setenv("TORVANE_RESOURCES", t.folder.path().c_str(), 1);
 
-    setImageScale(2);
-    auto dot = imageNamed("dot.png");
+    ImageCache& images = t.context.images;
+    images.setScale(2);
+    auto dot = images.imageNamed("dot.png");
     ASSERT_TRUE(dot);
     EXPECT_EQ(dot->surface()->w, 20);
     EXPECT_FLOAT_EQ(dot->size().width, 10);
-    EXPECT_EQ(imageNamed("dot.png"), dot); // loaded once
-    EXPECT_EQ(imageNamed("missing.png"), nullptr);
+    EXPECT_EQ(images.imageNamed("dot.png"), dot); // loaded once
+    EXPECT_EQ(images.imageNamed("missing.png"), nullptr);
 
     // A file that is not a picture gives no image either.
-    std::FILE* bad = std::fopen((folder / "bad.png").c_str(), "w");
-    std::fputs("not a png", bad);
-    std::fclose(bad);
-    EXPECT_EQ(imageNamed("bad.png"), nullptr);
-    setImageScale(1);
+    t.folder.write("bad.png", "not a png");
+    EXPECT_EQ(images.imageNamed("bad.png"), nullptr);
     unsetenv("TORVANE_RESOURCES");
 }
 
 TEST(Renderer, StretchesEachImageIntoItsFrameAndChildrenIntoTheirParents) {
-    animator().reset();
+    TestContext t;
     Offscreen screen(100, 100);
-    Renderer renderer(screen.sdl.get());
-    auto root = std::make_shared<ImageView>("root", Rect{0, 0, 100, 100});
-    auto red = std::make_shared<ImageView>("red", Rect{10, 10, 40, 20});
+    Renderer renderer(screen.sdl.get(), t.context.trace);
+    auto root = std::make_shared<ImageView>(t.context.animator, "root", Rect{0, 0, 100, 100});
+    auto red = std::make_shared<ImageView>(t.context.animator, "red", Rect{10, 10, 40, 20});
     red->setImage(std::make_shared<Image>("red.png", solid(2, 2, 0xFFFF0000), 1));
-    auto blue = std::make_shared<ImageView>("blue", Rect{5, 5, 10, 10});
+    auto blue = std::make_shared<ImageView>(t.context.animator, "blue", Rect{5, 5, 10, 10});
     blue->setImage(std::make_shared<Image>("blue.png", solid(2, 2, 0xFF0000FF), 1));
     red->addSubview(blue);
     root->addSubview(red);
@@ -100,11 +92,11 @@ TEST(Renderer, StretchesEachImageIntoItsFrameAndChildrenIntoTheirParents) {
 }
 
 TEST(Renderer, AScaledViewGrowsAboutItsCentreAndAnEdgeOnOneVanishes) {
-    animator().reset();
+    TestContext t;
     Offscreen screen(100, 100);
-    Renderer renderer(screen.sdl.get());
-    auto root = std::make_shared<ImageView>("root", Rect{0, 0, 100, 100});
-    auto view = std::make_shared<ImageView>("tray", Rect{40, 40, 20, 20});
+    Renderer renderer(screen.sdl.get(), t.context.trace);
+    auto root = std::make_shared<ImageView>(t.context.animator, "root", Rect{0, 0, 100, 100});
+    auto view = std::make_shared<ImageView>(t.context.animator, "tray", Rect{40, 40, 20, 20});
     view->setImage(std::make_shared<Image>("white.png", solid(4, 4, 0xFFFFFFFF), 1));
     root->addSubview(view);
     view->setTransform(scale(AffineTransform::identity(), 2, 2));

@@ -2,6 +2,7 @@
 // server on the loopback address and the rating alert shows at the same point of the script.
 
 #include "../devices/LoopbackServer.h"
+#include "../support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -29,9 +30,9 @@ void writeFile(const fs::path& path, const std::string& text) {
 }
 
 struct HeadlessRun {
-    fs::path folder = fs::temp_directory_path() / ("torvane-headless-" + std::to_string(::getpid()));
+    TemporaryFolder temporary;
+    fs::path folder = temporary.path();
     HeadlessRun() {
-        fs::remove_all(folder);
         fs::create_directories(folder / "net");
         fs::create_directories(folder / "leds");
         // A default route on an interface of our own, so the test does not depend on the machine's network.
@@ -39,7 +40,6 @@ struct HeadlessRun {
                   "Iface\tDestination\tGateway\tFlags\tRefCnt\tUse\tMetric\tMask\tMTU\tWindow\tIRTT\n"
                   "tvtest0\t00000000\t0100007F\t0003\t0\t0\t0\t00000000\t0\t0\t0\n");
     }
-    ~HeadlessRun() { fs::remove_all(folder); }
 
     int run(const std::string& script, const std::string& environment) {
         writeFile(folder / "script", script);

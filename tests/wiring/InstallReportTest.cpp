@@ -74,7 +74,8 @@ TEST(InstallReport, AnEmptyStoreSendsOneGetThenSetsTheMarkerThenLogs) {
         (Lines{R"("op":"http.get","url":"http://)" + loopbackHost(server.port()) + reportPath() + R"("})",
                markerSet, synchronised, reportedLog}));
     EXPECT_EQ(start.traced({"http.get"}).size(), 1u);
-    EXPECT_EQ(torvane::platform::SettingsStore(start.store().path()).stringForKey("recorded_install"),
+    EXPECT_EQ(torvane::platform::SettingsStore(start.store().path(), start.context().trace)
+                  .stringForKey("recorded_install"),
               "TRUE");
 
     auto requests = awaitRequests(server, 1);
@@ -115,7 +116,8 @@ TEST(InstallReport, ASilentOrAbsentServerStillLeavesTheMarkerAndTheStartDoesNotW
         auto controller = start.start("iPhone2,1");
         EXPECT_EQ(controller->x, 5);
         EXPECT_EQ(start.traced({"http.get"}).size(), 1u);
-        EXPECT_EQ(torvane::platform::SettingsStore(start.store().path()).stringForKey("recorded_install"),
+        EXPECT_EQ(torvane::platform::SettingsStore(start.store().path(), start.context().trace)
+                      .stringForKey("recorded_install"),
                   "TRUE");
         auto logged = start.traced({"log"});
         EXPECT_NE(std::find(logged.begin(), logged.end(), reportedLog), logged.end());

@@ -38,7 +38,7 @@ void chooseLens(TorvaneViewController& controller, const std::string& lens) {
 }
 
 // A file of the bundle's name that no decoder takes.
-void putUndecodable(const TempFolder& resources, const std::string& fileName) {
+void putUndecodable(const TemporaryFolder& resources, const std::string& fileName) {
     resources.write(fileName, "not a sound at all, only text that says so\n");
 }
 
@@ -47,7 +47,7 @@ void putUndecodable(const TempFolder& resources, const std::string& fileName) {
 TEST(Sounds, InitMakesNinePreparedPlayersAfterTheAudioSession) {
     WiredStart start;
     auto controller = start.start("iPhone2,1");
-    ASSERT_TRUE(torvane::platform::AudioOutput::shared()->isOpen()) << "the dummy driver is a device";
+    ASSERT_TRUE(start.context().audio.shared()->isOpen()) << "the dummy driver is a device";
 
     struct Expected {
         const torvane::platform::SoundPlayer* player;
@@ -101,7 +101,9 @@ TEST(Sounds, SixLensChoicesRotateThroughTheFiveClicksAndStoreEachLens) {
     EXPECT_EQ(Lines(clicks.end() - long(expected.size()), clicks.end()), expected);
     EXPECT_EQ(controller->x, 0);
     EXPECT_EQ(controller->defaults, &start.store());
-    EXPECT_EQ(torvane::platform::SettingsStore(start.store().path()).stringForKey("lens_type"), "white");
+    EXPECT_EQ(torvane::platform::SettingsStore(start.store().path(), start.context().trace)
+                  .stringForKey("lens_type"),
+              "white");
 }
 
 TEST(Sounds, WithSoundOffClicksAreSilentYetTheRotationAndTheLensGoOn) {
@@ -113,7 +115,9 @@ TEST(Sounds, WithSoundOffClicksAreSilentYetTheRotationAndTheLensGoOn) {
     chooseLens(*controller, "bulb_5");
     chooseLens(*controller, "green");
     EXPECT_EQ(controller->x, 2);
-    EXPECT_EQ(torvane::platform::SettingsStore(start.store().path()).stringForKey("lens_type"), "green");
+    EXPECT_EQ(torvane::platform::SettingsStore(start.store().path(), start.context().trace)
+                  .stringForKey("lens_type"),
+              "green");
 
     // Sound back on: the next click takes the next slot of the rotation.
     controller->soundFxOn = 1;
@@ -124,7 +128,7 @@ TEST(Sounds, WithSoundOffClicksAreSilentYetTheRotationAndTheLensGoOn) {
 }
 
 TEST(Sounds, AnUndecodableSoundLeavesItsPlayersAbsentAndTheRestWorking) {
-    TempFolder resources;
+    TemporaryFolder resources;
     putUndecodable(resources, "tray_up.mp3");
     putUndecodable(resources, "shrink_cubes_2.mp3");
     ScopedVariable bundle("TORVANE_RESOURCES", resources.path().string());
@@ -152,7 +156,7 @@ TEST(Sounds, WithoutAnAudioDeviceEveryPlayerIsSilentAndTheScreenWorks) {
     WiredStart start;
     ScopedVariable noDevice("SDL_AUDIODRIVER", "no-such-driver");
     auto controller = start.start("iPhone2,1");
-    ASSERT_FALSE(torvane::platform::AudioOutput::shared()->isOpen());
+    ASSERT_FALSE(start.context().audio.shared()->isOpen());
     ASSERT_TRUE(controller->audioPlayerPickLensCover[0]) << "a silent player still exists";
     EXPECT_FALSE(controller->audioPlayerPickLensCover[0]->prepareToPlay());
 

@@ -20,7 +20,7 @@ const std::string ledOff = R"("op":"led","torch":0,"flash":0})";
 
 // Makes `name`'s brightness impossible to open for writing. Root may write any file, so for root
 // it becomes a folder; logind's way is absent here or refuses a made-up LED.
-void refuseWrites(const TempFolder& tree, const std::string& name) {
+void refuseWrites(const TemporaryFolder& tree, const std::string& name) {
     auto brightness = tree.path() / name / "brightness";
     if (::geteuid() != 0) {
         std::filesystem::permissions(brightness, std::filesystem::perms::owner_read |
@@ -33,7 +33,7 @@ void refuseWrites(const TempFolder& tree, const std::string& name) {
 }
 
 // What the refused LED holds: its brightness text, or "folder" for root's stand-in.
-std::string refusedState(const TempFolder& tree, const std::string& name) {
+std::string refusedState(const TemporaryFolder& tree, const std::string& name) {
     if (std::filesystem::is_directory(tree.path() / name / "brightness"))
         return std::filesystem::is_empty(tree.path() / name / "brightness") ? "folder" : "written";
     return brightnessOf(tree, name);

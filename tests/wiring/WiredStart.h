@@ -4,13 +4,12 @@
 // of the test's own. The trace stays open for the whole test, so what the controller does after
 // its start is traced too.
 
-#include "platform/core/Application.h"
-#include "platform/core/Trace.h"
-#include "platform/storage/SettingsStore.h"
-#include "platform/torch/LedClass.h"
+#include "app/InstallReport.h"
+#include "platform/Context.h"
 #include "screen/TorvaneViewController.h"
 
 #include "../devices/LedTrees.h"
+#include "../support/TemporaryFolder.h"
 
 #include <arpa/inet.h>
 #include <cstdlib>
@@ -71,37 +70,34 @@ class WiredStart {
     WiredStart()
         : m_installHost("TORVANE_INSTALL_HOST", loopbackHost(closedLoopbackPort())),
           m_audioDriver("SDL_AUDIODRIVER", "dummy"),
-          m_store(std::make_unique<torvane::platform::SettingsStore>(m_folder.path() / "settings.json")) {
-        // An empty tree: no torch until a test adds one.
-        torvane::platform::setLedRoot(m_leds.path().string());
-        torvane::platform::openTrace((m_folder.path() / "trace.jsonl").string());
+          // An empty tree: no torch until a test adds one.
+          m_ledRoot("TORVANE_LEDS", m_leds.path().string()) {
+        makeContext();
     }
-    ~WiredStart() { torvane::platform::closeTrace(); }
     WiredStart(const WiredStart&) = delete;
     WiredStart& operator=(const WiredStart&) = delete;
 
-    [[nodiscard]] const TempFolder& leds() const { return m_leds; }
-    [[nodiscard]] const TempFolder& folder() const { return m_folder; }
-    torvane::platform::SettingsStore& store() { return *m_store; }
+    [[nodiscard]] const TemporaryFolder& leds() const { return m_leds; }
+    [[nodiscard]] const TemporaryFolder& folder() const { return m_folder; }
+    torvane::platform::SettingsStore& store() { return m_context->settings; }
+    torvane::platform::Context& context() { return *m_context; }
 
     // Writes `pairs` to the store's file, as a previous run would have left them, untraced.
     void storeBeforehand(const std::vector<std::pair<std::string, std::string>>& pairs) {
-        torvane::platform::closeTrace();
+        m_context->trace.close();
         for (const auto& [key, value] : pairs)
-            m_store->setObject(value, key);
-        m_store->synchronize();
-        m_store = std::make_unique<torvane::platform::SettingsStore>(m_folder.path() / "settings.json");
-        torvane::platform::openTrace((m_folder.path() / "trace.jsonl").string());
+            m_context->settings.setObject(value, key);
+        m_context->settings.synchronize();
+        makeContext();
     }
 
     std::unique_ptr<torvane::screen::TorvaneViewController> start(std::optional<std::string> machine,
                                                                   bool captureSessions = true) {
-        torvane::screen::ScreenEnvironment environment;
-        environment.settings = m_store.get();
-        environment.application = &m_application;
+        torvane::screen::ScreenEnvironment environment(*m_context);
         environment.machine = std::move(machine);
         environment.screenHeight = 568;
         environment.canCaptureAVSessions = captureSessions;
+        environment.recordInstallIfNeeded = [this] { torvane::app::recordInstallIfNeeded(*m_context); };
         return std::make_unique<torvane::screen::TorvaneViewController>(environment);
     }
 
@@ -125,10 +121,17 @@ class WiredStart {
     }
 
   private:
-    TempFolder m_folder;
-    TempFolder m_leds;
+    // A new context starts a new trace, as a new run of the application would.
+    void makeContext() {
+        m_context.reset();
+        m_context = std::make_unique<torvane::platform::Context>(m_folder.path() / "settings.json",
+                                                                 (m_folder.path() / "trace.jsonl").string());
+    }
+
+    TemporaryFolder m_folder;
+    TemporaryFolder m_leds;
     ScopedVariable m_installHost;
     ScopedVariable m_audioDriver;
-    std::unique_ptr<torvane::platform::SettingsStore> m_store;
-    torvane::platform::Application m_application;
+    ScopedVariable m_ledRoot;
+    std::unique_ptr<torvane::platform::Context> m_context;
 };

@@ -7,6 +7,7 @@
 #include "platform/view/Animator.h"
 #include "platform/view/Image.h"
 #include "platform/view/ImageView.h"
+#include "platform/Context.h"
 #include "platform/view/MainLoop.h"
 
 #include <SDL.h>
@@ -82,25 +83,28 @@ int main(int argc, char** argv) {
     }
     std::filesystem::create_directories(out);
 
-    MainLoop loop(MainLoopOptions{true, false, {320, height}, scale});
+    // The demo's settings go to a file of its own; it writes none.
+    Context context(out / "settings.json");
+    auto& animator = context.animator;
+    MainLoop loop(context.mainLoopParts(), MainLoopOptions{true, false, {320, height}, scale});
     if (!loop.open())
         return 1;
     const float H = loop.screenSize().height;
 
-    auto root = std::make_shared<ImageView>("view", Rect{0, 0, 320, H});
-    auto lens = std::make_shared<ImageView>("imageLensView", Rect{0, 480, 320, H});
+    auto root = std::make_shared<ImageView>(animator, "view", Rect{0, 0, 320, H});
+    auto lens = std::make_shared<ImageView>(animator, "imageLensView", Rect{0, 480, 320, H});
     // The application's pictures where the resource bundle finds them, made-up ones otherwise.
-    auto named = [](const char* fileName, std::shared_ptr<Image> fallback) {
-        auto image = imageNamed(fileName);
+    auto named = [&context](const char* fileName, std::shared_ptr<Image> fallback) {
+        auto image = context.images.imageNamed(fileName);
         return image ? image : fallback;
     };
     lens->setImage(named("white_screen.png", picture("lens", {320, H}, scale, 0xFFF8D0, 0xFFE070, false)));
-    auto body = std::make_shared<ImageView>("baseView", Rect{53, 197, 214, 321});
+    auto body = std::make_shared<ImageView>(animator, "baseView", Rect{53, 197, 214, 321});
     body->setImage(named("base.png", picture("body", {214, 321}, scale, 0x9AA0A8, 0x3A4048, true)));
-    auto tray = std::make_shared<ImageView>("controlTrayView", Rect{0, H - 189, 320, 190});
+    auto tray = std::make_shared<ImageView>(animator, "controlTrayView", Rect{0, H - 189, 320, 190});
     tray->setImage(
         named("control_tray_free.png", picture("tray", {320, 190}, scale, 0x505862, 0x20242A, false)));
-    auto button = std::make_shared<ImageView>("soundOffButtonView", Rect{9, 6, 30, 28});
+    auto button = std::make_shared<ImageView>(animator, "soundOffButtonView", Rect{9, 6, 30, 28});
     button->setImage(named("sound_off.png", picture("button", {30, 28}, scale, 0xFF4040, 0xA01010, true)));
     tray->addSubview(button);
     root->addSubview(lens);
@@ -111,34 +115,34 @@ int main(int argc, char** argv) {
     board.m34 = -0.002f;
     std::function<void(const char*, bool)> didStop = [&](const char* id, bool) {
         if (id == MoveBodyIntoPlace) {
-            animator().beginAnimations(MoveLensIntoPlace);
-            animator().setAnimationDelegate(didStop);
-            animator().setAnimationDuration(0.5);
+            animator.beginAnimations(MoveLensIntoPlace);
+            animator.setAnimationDelegate(didStop);
+            animator.setAnimationDuration(0.5);
             lens->setTransform(AffineTransform::makeTranslation(0, -670));
-            animator().commitAnimations();
+            animator.commitAnimations();
         } else if (id == MoveLensIntoPlace) {
             body->setHidden(true);
             board = rotate(board, -1.5707964f, 1, 0, 0);
-            animator().beginAnimations(FlipTrayUp);
-            animator().setAnimationDelegate(didStop);
-            animator().setAnimationDuration(0.5);
+            animator.beginAnimations(FlipTrayUp);
+            animator.setAnimationDelegate(didStop);
+            animator.setAnimationDuration(0.5);
             tray->setLayerTransform(board);
-            animator().commitAnimations();
+            animator.commitAnimations();
         }
     };
     loop.setContent(root, [](Point) {});
 
-    animator().beginAnimations(MoveBodyIntoPlace);
-    animator().setAnimationDelegate(didStop);
-    animator().setAnimationDuration(0.5);
+    animator.beginAnimations(MoveBodyIntoPlace);
+    animator.setAnimationDelegate(didStop);
+    animator.setAnimationDuration(0.5);
     body->setTransform(torvane::platform::scale(AffineTransform::makeTranslation(0, H - 278), 1.52f, 1.52f));
-    animator().commitAnimations();
-    animator().beginAnimations(FlipTrayDown);
-    animator().setAnimationDelegate(didStop);
-    animator().setAnimationDuration(0.0001);
+    animator.commitAnimations();
+    animator.beginAnimations(FlipTrayDown);
+    animator.setAnimationDelegate(didStop);
+    animator.setAnimationDuration(0.0001);
     board = rotate(board, 1.5707964f, 1, 0, 0);
     tray->setLayerTransform(board);
-    animator().commitAnimations();
+    animator.commitAnimations();
     if (withAlert)
         loop.alerts().show(
             {"Use Your FlashLight Slider!",
@@ -154,13 +158,13 @@ int main(int argc, char** argv) {
     std::size_t nextShot = 0;
     for (int step = 0; step <= 120; ++step) {
         if (step > 0)
-            advanceVirtualClock(1.0 / 60);
+            context.clock.advance(1.0 / 60);
         auto drawn = loop.framesDrawn();
         double start = cpuSeconds();
         loop.frame();
         if (loop.framesDrawn() != drawn)
             frameTimes.push_back(cpuSeconds() - start);
-        if (nextShot < std::size(shotTimes) && now() + 1e-6 >= shotTimes[nextShot]) {
+        if (nextShot < std::size(shotTimes) && context.clock.now() + 1e-6 >= shotTimes[nextShot]) {
             if (nextShot == 3 && withAlert) {
                 loop.alerts().pressButton(1);
                 loop.frame();

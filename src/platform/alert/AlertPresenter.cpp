@@ -1,6 +1,5 @@
 #include "platform/alert/AlertPresenter.h"
 
-#include "platform/core/ConsoleLog.h"
 #include "platform/core/NeedsDisplay.h"
 #include "platform/core/Trace.h"
 
@@ -68,6 +67,9 @@ constexpr std::size_t slot(AlertFont role) {
 
 } // namespace
 
+AlertPresenter::AlertPresenter(Trace& trace, NeedsDisplay& needsDisplay)
+    : m_trace(trace), m_needsDisplay(needsDisplay) {}
+
 AlertPresenter::FontEngine::~FontEngine() {
     if (started)
         TTF_Quit();
@@ -88,9 +90,9 @@ void AlertPresenter::setScreen(Size screen, float scale) {
 }
 
 void AlertPresenter::show(Alert alert) {
-    trace("alert.show", {{"title", alert.title}, {"message", alert.message}, {"buttons", joinTitles(alert)}});
+    m_trace.record("alert.show", {{"title", alert.title}, {"message", alert.message}, {"buttons", joinTitles(alert)}});
     m_queue.push_back(std::move(alert));
-    setNeedsDisplay();
+    m_needsDisplay.set();
 }
 
 bool AlertPresenter::touch(Point point) {
@@ -104,11 +106,11 @@ bool AlertPresenter::touch(Point point) {
 
 bool AlertPresenter::pressButton(int index) {
     if (m_queue.empty()) {
-        consoleLog("alert: no alert is showing to press button " + std::to_string(index));
+        m_trace.log("alert: no alert is showing to press button " + std::to_string(index));
         return false;
     }
     if (index < 0 || std::size_t(index) >= buttonTitles(m_queue.front()).size()) {
-        consoleLog("alert: the alert has no button " + std::to_string(index));
+        m_trace.log("alert: the alert has no button " + std::to_string(index));
         return false;
     }
     answer(index);
@@ -120,8 +122,8 @@ void AlertPresenter::answer(int index) {
     Alert answered = std::move(m_queue.front());
     m_queue.pop_front();
     forgetLayout();
-    setNeedsDisplay();
-    trace("alert.answer", {{"index", index}});
+    m_needsDisplay.set();
+    m_trace.record("alert.answer", {{"index", index}});
     if (answered.onClick)
         answered.onClick(index);
 }
@@ -139,7 +141,7 @@ bool AlertPresenter::openFonts() {
     if (!m_engine.started) {
         if (TTF_Init() != 0) {
             if (!std::exchange(m_toldNoFonts, true))
-                consoleLog(std::string("alert: no text, the font engine failed: ") + TTF_GetError());
+                m_trace.log(std::string("alert: no text, the font engine failed: ") + TTF_GetError());
             return false;
         }
         m_engine.started = true;
@@ -168,7 +170,7 @@ bool AlertPresenter::openFonts() {
             for (auto& opened : m_fonts)
                 opened.reset();
             if (!std::exchange(m_toldNoFonts, true))
-                consoleLog("alert: no text, no font could be opened (" + failure + ")");
+                m_trace.log("alert: no text, no font could be opened (" + failure + ")");
             return false;
         }
     return true;
@@ -182,7 +184,7 @@ TTF_Font* AlertPresenter::font(AlertFont role) {
 
 void AlertPresenter::tellTextFailed(const char* what) {
     if (!std::exchange(m_toldTextFailed, true))
-        consoleLog(std::string("alert: cannot ") + what + ": " + TTF_GetError());
+        m_trace.log(std::string("alert: cannot ") + what + ": " + TTF_GetError());
 }
 
 float AlertPresenter::measure(std::string_view text, AlertFont role) {

@@ -10,7 +10,9 @@
 #include "platform/alert/Alert.h"
 #include "platform/alert/AlertFonts.h"
 #include "platform/alert/AlertLayout.h"
+#include "platform/core/NeedsDisplay.h"
 #include "platform/core/SdlPointers.h"
+#include "platform/core/Trace.h"
 #include "platform/geometry/Geometry.h"
 
 #include <SDL_ttf.h>
@@ -25,7 +27,7 @@ namespace torvane::platform {
 
 class AlertPresenter {
   public:
-    AlertPresenter() = default;
+    AlertPresenter(Trace& trace, NeedsDisplay& needsDisplay);
     AlertPresenter(const AlertPresenter&) = delete;
     AlertPresenter& operator=(const AlertPresenter&) = delete;
 
@@ -76,6 +78,8 @@ class AlertPresenter {
                   float centreX, float top);
     void tellTextFailed(const char* what);
 
+    Trace& m_trace;
+    NeedsDisplay& m_needsDisplay;
     std::deque<Alert> m_queue;
     Size m_screen{320, 480};
     float m_scale{1};

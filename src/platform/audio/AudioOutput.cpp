@@ -1,10 +1,8 @@
 #include "platform/audio/AudioOutput.h"
 
-#include "platform/core/ConsoleLog.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -17,33 +15,30 @@ constexpr int channelsOut = 2;
 // About 23 ms at 44.1 kHz: short enough that a click follows the touch.
 constexpr int bufferFrames = 1024;
 
-std::mutex outputMutex;
-std::weak_ptr<AudioOutput> current;
-std::atomic<bool> toldSilent{false};
-
 } // namespace
 
-std::shared_ptr<AudioOutput> AudioOutput::shared() {
-    std::lock_guard lock(outputMutex);
-    if (auto output = current.lock())
+std::shared_ptr<AudioOutput> AudioOutputs::shared() {
+    std::lock_guard lock(m_mutex);
+    if (auto output = m_current.lock())
         return output;
-    std::shared_ptr<AudioOutput> output(new AudioOutput());
-    current = output;
+    auto output = std::make_shared<AudioOutput>(m_toldSilent ? nullptr : &m_trace);
+    m_toldSilent = m_toldSilent || !output->isOpen();
+    m_current = output;
     return output;
 }
 
-AudioOutput::AudioOutput() {
+AudioOutput::AudioOutput(Trace* log) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        if (!toldSilent.exchange(true))
-            consoleLog(std::string("sound: no audio device, effects are silent: ") + SDL_GetError());
+        if (log)
+            log->log(std::string("sound: no audio device, effects are silent: ") + SDL_GetError());
         return;
     }
     // Every effect is MP3: without its decoder each would fail alone; one line says why.
-    if ((Mix_Init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0)
-        consoleLog(std::string("sound: no MP3 decoder, effects cannot be played: ") + Mix_GetError());
+    if ((Mix_Init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0 && log)
+        log->log(std::string("sound: no MP3 decoder, effects cannot be played: ") + Mix_GetError());
     if (Mix_OpenAudio(sampleRate, MIX_DEFAULT_FORMAT, channelsOut, bufferFrames) != 0) {
-        if (!toldSilent.exchange(true))
-            consoleLog(std::string("sound: no audio device, effects are silent: ") + Mix_GetError());
+        if (log)
+            log->log(std::string("sound: no audio device, effects are silent: ") + Mix_GetError());
         Mix_Quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return;
@@ -64,7 +59,7 @@ AudioOutput::~AudioOutput() {
 int AudioOutput::allocateChannel() {
     if (!m_open)
         return -1;
-    std::lock_guard lock(outputMutex);
+    std::lock_guard lock(m_mutex);
     int channel = m_channels++;
     Mix_AllocateChannels(m_channels);
     return channel;

@@ -1,6 +1,5 @@
 #include "platform/audio/AudioSession.h"
 
-#include "platform/core/Trace.h"
 
 #include <filesystem>
 #include <fstream>
@@ -54,8 +53,8 @@ bool AudioSession::otherAudioIsPlaying(const std::string& asoundRoot) {
     return false;
 }
 
-void AudioSession::setCategory(AudioCategory category) {
-    trace("audio.session", {{"category", audioCategoryCode(category)}});
+void AudioSession::setCategory(Trace& trace, AudioCategory category) {
+    trace.record("audio.session", {{"category", audioCategoryCode(category)}});
 }
 
 void AudioSession::setActive(bool) {

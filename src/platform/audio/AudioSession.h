@@ -7,6 +7,8 @@
 // every client at once and has no "solo" category. The category is recorded in the trace
 // (`audio.session`) so that the choice stays visible.
 
+#include "platform/core/Trace.h"
+
 #include <string>
 
 namespace torvane::platform {
@@ -28,7 +30,7 @@ struct AudioSession {
     [[nodiscard]] static bool otherAudioIsPlaying(const std::string& asoundRoot = defaultAsoundRoot);
 
     // Traces `audio.session` {category}.
-    static void setCategory(AudioCategory category);
+    static void setCategory(Trace& trace, AudioCategory category);
     static void setActive(bool active);
 };
 

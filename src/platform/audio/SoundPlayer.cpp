@@ -1,7 +1,5 @@
 #include "platform/audio/SoundPlayer.h"
 
-#include "platform/core/ConsoleLog.h"
-#include "platform/core/Trace.h"
 
 #include <SDL_mixer.h>
 #include <algorithm>
@@ -12,22 +10,23 @@
 
 namespace torvane::platform {
 
-SoundPlayer::SoundPlayer(std::string name, std::shared_ptr<AudioOutput> output)
-    : m_name(std::move(name)), m_output(std::move(output)) {}
+SoundPlayer::SoundPlayer(Trace& trace, std::string name, std::shared_ptr<AudioOutput> output)
+    : m_trace(trace), m_name(std::move(name)), m_output(std::move(output)) {}
 
-std::unique_ptr<SoundPlayer> SoundPlayer::playerWithContentsOfFile(const std::string& path,
+std::unique_ptr<SoundPlayer> SoundPlayer::playerWithContentsOfFile(AudioOutputs& outputs, const std::string& path,
                                                                    std::string name) {
+    Trace& trace = outputs.trace();
     // Checked even without an audio device, so that a missing file is the same state everywhere.
     if (!std::ifstream(path, std::ios::binary)) {
-        consoleLog("sound: cannot read " + path + ": " + std::strerror(errno));
+        trace.log("sound: cannot read " + path + ": " + std::strerror(errno));
         return nullptr;
     }
-    std::unique_ptr<SoundPlayer> player(new SoundPlayer(std::move(name), AudioOutput::shared()));
+    std::unique_ptr<SoundPlayer> player(new SoundPlayer(trace, std::move(name), outputs.shared()));
     if (!player->m_output->isOpen())
         return player;
     player->m_chunk.reset(Mix_LoadWAV(path.c_str()));
     if (!player->m_chunk) {
-        consoleLog("sound: cannot decode " + path + ": " + Mix_GetError());
+        trace.log("sound: cannot decode " + path + ": " + Mix_GetError());
         return nullptr;
     }
     player->m_channel = player->m_output->allocateChannel();
@@ -46,7 +45,7 @@ void SoundPlayer::setVolume(float volume) {
 }
 
 bool SoundPlayer::play() {
-    trace("sound.play", {{"player", m_name}});
+    m_trace.record("sound.play", {{"player", m_name}});
     if (!m_chunk || m_channel < 0)
         return false;
     if (isPlaying())

@@ -4,7 +4,7 @@
 // decoded sound and its own mixer channel, so players of the same file overlap. The sound is
 // decoded when the player is made: nothing is read or decoded at a touch.
 //
-//     auto player = SoundPlayer::playerWithContentsOfFile(path, "audioPlayerPickLensCover[2]");
+//     auto player = SoundPlayer::playerWithContentsOfFile(outputs, path, "audioPlayerPickLensCover[2]");
 //     if (player) { player->setVolume(0.5f); player->setNumberOfLoops(0); player->prepareToPlay(); }
 //     ...
 //     if (player) player->play();
@@ -27,7 +27,8 @@ class SoundPlayer {
   public:
     // `name` is the player's name in the trace (`sound.play` {player}). nullptr, with a console
     // line, when the file is missing or cannot be decoded.
-    [[nodiscard]] static std::unique_ptr<SoundPlayer> playerWithContentsOfFile(const std::string& path,
+    [[nodiscard]] static std::unique_ptr<SoundPlayer> playerWithContentsOfFile(AudioOutputs& outputs,
+                                                                               const std::string& path,
                                                                                std::string name);
     ~SoundPlayer();
     SoundPlayer(const SoundPlayer&) = delete;
@@ -50,8 +51,9 @@ class SoundPlayer {
     [[nodiscard]] const std::string& name() const { return m_name; }
 
   private:
-    SoundPlayer(std::string name, std::shared_ptr<AudioOutput> output);
+    SoundPlayer(Trace& trace, std::string name, std::shared_ptr<AudioOutput> output);
 
+    Trace& m_trace;
     std::string m_name;
     // Declared before the chunk, so the chunk is freed while the output is still open.
     std::shared_ptr<AudioOutput> m_output;

@@ -1,38 +1,16 @@
 #include "platform/core/Clock.h"
 
-#include <atomic>
-#include <chrono>
-
 namespace torvane::platform {
 
-namespace {
-
-using Steady = std::chrono::steady_clock;
-
-const Steady::time_point processStart = Steady::now();
-std::atomic<ClockMode> mode{ClockMode::Real};
-// Virtual time in microseconds, so that steps of 1/60 s add up without drift in a double.
-std::atomic<long long> virtualMicroseconds{0};
-
-} // namespace
-
-void setClockMode(ClockMode newMode) {
-    mode = newMode;
+double Clock::now() const {
+    if (m_mode == ClockMode::Virtual)
+        return double(m_virtualMicroseconds.load()) / 1e6;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
 }
 
-ClockMode clockMode() {
-    return mode;
-}
-
-double now() {
-    if (mode == ClockMode::Virtual)
-        return double(virtualMicroseconds.load()) / 1e6;
-    return std::chrono::duration<double>(Steady::now() - processStart).count();
-}
-
-void advanceVirtualClock(double seconds) {
-    if (mode == ClockMode::Virtual && seconds > 0)
-        virtualMicroseconds += (long long)(seconds * 1e6 + 0.5);
+void Clock::advance(double seconds) {
+    if (m_mode == ClockMode::Virtual && seconds > 0)
+        m_virtualMicroseconds += (long long)(seconds * 1e6 + 0.5);
 }
 
 } // namespace torvane::platform

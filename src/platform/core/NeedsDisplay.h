@@ -4,11 +4,19 @@
 // flag, a transform set at once, an alert) raises this flag; the main loop draws a frame only
 // when it is raised or something animates. Safe from any thread.
 
+#include <atomic>
+
 namespace torvane::platform {
 
-void setNeedsDisplay();
-[[nodiscard]] bool needsDisplay();
-// Reads and lowers the flag.
-[[nodiscard]] bool takeNeedsDisplay();
+class NeedsDisplay {
+  public:
+    void set() { m_flag = true; }
+    [[nodiscard]] bool isSet() const { return m_flag; }
+    // Reads and lowers the flag.
+    [[nodiscard]] bool take() { return m_flag.exchange(false); }
+
+  private:
+    std::atomic<bool> m_flag{true};
+};
 
 } // namespace torvane::platform

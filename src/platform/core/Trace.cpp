@@ -1,9 +1,11 @@
 #include "platform/core/Trace.h"
 
-#include "platform/core/Clock.h"
-#include "platform/core/ConsoleLog.h"
 
 #include <cerrno>
+#include <chrono>
+#include <ctime>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -14,13 +16,6 @@
 namespace torvane::platform {
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-std::mutex traceMutex;
-std::unique_ptr<std::FILE, FileCloser> traceFile;
 
 // The trace is JSON read by tests and people; it escapes what JSON requires and nothing else.
 void appendQuoted(std::string& out, std::string_view text) {
@@ -67,33 +62,38 @@ void appendNumber(std::string& out, double number) {
 
 } // namespace
 
-bool openTrace(const std::string& path) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
+bool Trace::open(const std::string& path) {
+    // "e": close-on-exec, so the trace never leaks into the URL opener or the torch's watchdog.
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "we"));
     if (!file) {
-        consoleLog("trace: cannot open " + path + ": " + std::strerror(errno));
+        log("trace: cannot open " + path + ": " + std::strerror(errno));
         return false;
     }
-    std::lock_guard lock(traceMutex);
-    traceFile = std::move(file);
+    std::lock_guard lock(m_mutex);
+    m_file = std::move(file);
+    m_writeFailed = false;
     return true;
 }
 
-void closeTrace() {
-    std::lock_guard lock(traceMutex);
-    traceFile.reset();
+bool Trace::close() {
+    std::lock_guard lock(m_mutex);
+    if (!m_file)
+        return !m_writeFailed;
+    bool closed = std::fclose(m_file.release()) == 0;
+    return closed && !m_writeFailed;
 }
 
-bool traceIsOpen() {
-    std::lock_guard lock(traceMutex);
-    return traceFile != nullptr;
+bool Trace::isOpen() const {
+    std::lock_guard lock(m_mutex);
+    return m_file != nullptr;
 }
 
-void trace(std::string_view op, std::initializer_list<TraceField> fields) {
-    std::lock_guard lock(traceMutex);
-    if (!traceFile)
+void Trace::record(std::string_view op, std::initializer_list<TraceField> fields) {
+    std::lock_guard lock(m_mutex);
+    if (!m_file)
         return;
     char time[32];
-    std::snprintf(time, sizeof time, "%.3f", now());
+    std::snprintf(time, sizeof time, "%.3f", m_clock.now());
     std::string line = "{\"t\":";
     line += time;
     line += ",\"op\":";
@@ -112,9 +112,26 @@ void trace(std::string_view op, std::initializer_list<TraceField> fields) {
             line += "null";
     }
     line += "}\n";
-    std::fwrite(line.data(), 1, line.size(), traceFile.get());
     // Flushed per line: a test reads the trace of a process it has just killed.
-    std::fflush(traceFile.get());
+    if (std::fwrite(line.data(), 1, line.size(), m_file.get()) != line.size() || std::fflush(m_file.get()) != 0)
+        m_writeFailed = true;
+}
+
+void Trace::log(std::string_view line) {
+    using namespace std::chrono;
+    auto wallClock = system_clock::now();
+    std::time_t seconds = system_clock::to_time_t(wallClock);
+    auto milliseconds = duration_cast<std::chrono::milliseconds>(wallClock.time_since_epoch()).count() % 1000;
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    {
+        std::lock_guard lock(m_consoleMutex);
+        std::fprintf(stderr, "%s.%03d torvane[%d:%ld] %.*s\n", stamp, int(milliseconds), int(getpid()),
+                     long(syscall(SYS_gettid)), int(line.size()), line.data());
+    }
+    record("log", {{"line", line}});
 }
 
 } // namespace torvane::platform

@@ -1,11 +1,23 @@
 #pragma once
 
-// The trace: one JSON object a line for each platform operation the application performs, in
-// the order performed, as {"t":SECONDS,"op":NAME,...}. Off unless a file is opened; safe to call
-// from any thread. The names and fields of the operations are a stable interface (README).
+// The trace and the console log.
+//
+// The trace: one JSON object a line for each platform operation the application performs, in the
+// order performed, as {"t":SECONDS,"op":NAME,...} with `t` on the application's clock. Off until
+// a file is opened. The names and fields of the operations are a stable interface (README).
+//
+// The console log (the platform's NSLog): `log` writes one line on stderr,
+// `YYYY-MM-DD HH:MM:SS.mmm torvane[PID:TID] text`, and traces it as a `log` operation. Platform
+// components prefix their own lines ("led: ...", "sound: ...").
+//
+// Both are safe to call from any thread.
 
-#include <cstdint>
+#include "platform/core/Clock.h"
+
+#include <cstdio>
 #include <initializer_list>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,11 +44,30 @@ struct TraceField {
     std::variant<Null, std::string, double, bool> value;
 };
 
-// Starts writing the trace to `path` (truncated); false, with a console line, when it cannot.
-bool openTrace(const std::string& path);
-void closeTrace();
-[[nodiscard]] bool traceIsOpen();
+class Trace {
+  public:
+    explicit Trace(const Clock& clock) : m_clock(clock) {}
 
-void trace(std::string_view op, std::initializer_list<TraceField> fields = {});
+    // Starts writing the trace to `path` (truncated); false, with a console line, when it cannot.
+    bool open(const std::string& path);
+    // Ends the trace. False when any line could not be written, so that the caller can say that
+    // the trace is incomplete.
+    bool close();
+    [[nodiscard]] bool isOpen() const;
+
+    void record(std::string_view op, std::initializer_list<TraceField> fields = {});
+    void log(std::string_view line);
+
+  private:
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    const Clock& m_clock;
+    mutable std::mutex m_mutex;
+    std::unique_ptr<std::FILE, FileCloser> m_file;
+    bool m_writeFailed{false};
+    std::mutex m_consoleMutex;
+};
 
 } // namespace torvane::platform

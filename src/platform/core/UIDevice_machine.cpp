@@ -2,15 +2,11 @@
 
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <sys/utsname.h>
 
 namespace torvane::platform {
 
 namespace {
-
-std::mutex overrideMutex;
-std::optional<std::string> machineOverride;
 
 // The device tree ends its strings with NUL, sysfs its attributes with a newline.
 std::optional<std::string> readModelFile(const std::filesystem::path& file) {
@@ -39,17 +35,8 @@ std::optional<std::string> hardwareModel(const std::filesystem::path& root) {
 }
 
 std::optional<std::string> machine() {
-    {
-        std::lock_guard lock(overrideMutex);
-        if (machineOverride)
-            return machineOverride;
-    }
     return hardwareModel("/");
 }
 
-void setMachineOverride(std::optional<std::string> model) {
-    std::lock_guard lock(overrideMutex);
-    machineOverride = std::move(model);
-}
 
 } // namespace torvane::platform

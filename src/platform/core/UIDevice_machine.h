@@ -3,8 +3,8 @@
 // The device model string (the platform's `-[UIDevice machine]`). On Linux the hardware's own
 // name: the device tree's model on phones and boards ("Pine64 PinePhone (1.2)"), the firmware's
 // product name on PCs, else uname's machine field ("x86_64"), the last resort and what
-// "hw.machine" is on other Unix systems. `--machine MODEL` overrides it, so that the device-class
-// rule can be tried with any model.
+// "hw.machine" is on other Unix systems. The application puts `--machine MODEL` in its place, so
+// that the device-class rule can be tried with any model.
 
 #include <filesystem>
 #include <optional>
@@ -12,7 +12,7 @@
 
 namespace torvane::platform {
 
-// The override when one is set, else hardwareModel("/").
+// hardwareModel("/").
 [[nodiscard]] std::optional<std::string> machine();
 
 // The model as found under `root` (a made-up tree in tests): `proc/device-tree/model` without its
@@ -20,7 +20,5 @@ namespace torvane::platform {
 // unreadable file counts as absent; none only when uname fails as well.
 [[nodiscard]] std::optional<std::string> hardwareModel(const std::filesystem::path& root);
 
-// Chosen once at start (--machine); none returns to the hardware's answer.
-void setMachineOverride(std::optional<std::string> model);
 
 } // namespace torvane::platform

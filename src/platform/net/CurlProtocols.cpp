@@ -1,6 +1,5 @@
 #include "platform/net/CurlProtocols.h"
 
-#include "platform/core/ConsoleLog.h"
 
 #include <string>
 
@@ -31,14 +30,14 @@ ProtocolSetters libcurlProtocolSetters() {
     return {setByName, setByMask};
 }
 
-bool restrictToWeb(CURL* easy, const ProtocolSetters& setters) {
+bool restrictToWeb(Trace& trace, CURL* easy, const ProtocolSetters& setters) {
     CURLcode byName = setters.byName(easy);
     if (byName == CURLE_OK)
         return true;
     CURLcode byMask = setters.byMask(easy);
     if (byMask == CURLE_OK)
         return true;
-    consoleLog(std::string("http: cannot keep the request to http and https: CURLOPT_PROTOCOLS_STR: ") +
+    trace.log(std::string("http: cannot keep the request to http and https: CURLOPT_PROTOCOLS_STR: ") +
                curl_easy_strerror(byName) + ", CURLOPT_PROTOCOLS: " + curl_easy_strerror(byMask));
     return false;
 }

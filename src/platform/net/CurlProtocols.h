@@ -4,6 +4,8 @@
 // list that libcurl takes since 7.85, else the bit mask that older ones take. A request whose
 // restriction took neither way is not made, since it could follow a redirect to any protocol.
 
+#include "platform/core/Trace.h"
+
 #include <curl/curl.h>
 
 namespace torvane::platform {
@@ -18,6 +20,7 @@ struct ProtocolSetters {
 [[nodiscard]] ProtocolSetters libcurlProtocolSetters();
 
 // False, with a console line for each way that failed, when neither took.
-[[nodiscard]] bool restrictToWeb(CURL* easy, const ProtocolSetters& setters = libcurlProtocolSetters());
+[[nodiscard]] bool restrictToWeb(Trace& trace, CURL* easy,
+                                 const ProtocolSetters& setters = libcurlProtocolSetters());
 
 } // namespace torvane::platform

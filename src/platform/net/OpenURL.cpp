@@ -1,19 +1,17 @@
 #include "platform/net/OpenURL.h"
 
-#include "platform/core/ConsoleLog.h"
-#include "platform/core/Trace.h"
 #include "platform/core/UniqueFd.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -67,14 +65,20 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& argument
     return result == 0 ? pid : -result;
 }
 
-void waitFor(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+// Reaps `pid`. An opener usually hands the URL on and ends within a second; one that runs on
+// when the application ends (a browser started in its place) is left to init.
+void waitFor(pid_t pid, const std::stop_token& stop) {
+    for (;;) {
+        int status = 0;
+        pid_t reaped = ::waitpid(pid, &status, WNOHANG);
+        if (reaped == pid || (reaped < 0 && errno != EINTR) || stop.stop_requested())
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
 // Whether the desktop names an application for `scheme`. A query that cannot run answers no.
-bool desktopHandles(const std::string& query, const std::string& scheme) {
+bool desktopHandles(const std::string& query, const std::string& scheme, const std::stop_token& stop) {
     int ends[2];
     if (::pipe2(ends, O_CLOEXEC) != 0)
         return false;
@@ -93,22 +97,23 @@ bool desktopHandles(const std::string& query, const std::string& scheme) {
             break;
         answer.append(buffer, std::size_t(got));
     }
-    waitFor(pid);
+    waitFor(pid, stop);
     return std::any_of(answer.begin(), answer.end(),
                        [](char c) { return !std::isspace(static_cast<unsigned char>(c)); });
 }
 
 // On the opening's own thread: touches nothing but what it owns and the console log.
-void openOnDesktop(const std::string& url, const DesktopOpeners& desktop) {
+void openOnDesktop(Trace& trace, const std::string& url, const DesktopOpeners& desktop,
+                   const std::stop_token& stop) {
     std::string scheme = schemeOf(url);
-    std::string chosen = scheme.empty() || desktopHandles(desktop.query, scheme) ? url : httpsForm(url);
+    std::string chosen = scheme.empty() || desktopHandles(desktop.query, scheme, stop) ? url : httpsForm(url);
     pid_t pid = spawn(desktop.opener, {chosen});
     if (pid < 0) {
-        consoleLog("url: cannot open " + url + ": cannot start " + desktop.opener + ": " +
-                   std::strerror(-pid));
+        trace.log("url: cannot open " + url + ": cannot start " + desktop.opener + ": " +
+                  std::strerror(-pid));
         return;
     }
-    waitFor(pid);
+    waitFor(pid, stop);
 }
 
 } // namespace
@@ -134,25 +139,21 @@ std::string httpsForm(const std::string& url) {
     return "https" + url.substr(scheme.size());
 }
 
-bool openURL(const std::string& url, const DesktopOpeners& desktop) {
-    trace("url.open", {{"url", url}});
+bool openURL(Trace& trace, BackgroundWork& work, const std::string& url, const DesktopOpeners& desktop) {
+    trace.record("url.open", {{"url", url}});
     if (const char* chosen = std::getenv(urlOpenerVariable); chosen && *chosen) {
         pid_t pid = spawn(chosen, {url});
         if (pid < 0) {
-            consoleLog("url: cannot open " + url + ": cannot start " + chosen + ": " + std::strerror(-pid));
+            trace.log("url: cannot open " + url + ": cannot start " + chosen + ": " + std::strerror(-pid));
             return false;
         }
-        try {
-            std::thread([pid] { waitFor(pid); }).detach();
-        } catch (const std::system_error&) {
-            // Without a thread the opener stays a zombie until the application ends; harmless.
-        }
+        // Without a thread the opener stays a zombie until the application ends; harmless.
+        (void)work.start([pid](std::stop_token stop) { waitFor(pid, stop); });
         return true;
     }
-    try {
-        std::thread([url, desktop] { openOnDesktop(url, desktop); }).detach();
-    } catch (const std::system_error& error) {
-        consoleLog("url: cannot open " + url + ": no thread: " + error.what());
+    if (!work.start(
+            [&trace, url, desktop](std::stop_token stop) { openOnDesktop(trace, url, desktop, stop); })) {
+        trace.log("url: cannot open " + url + ": no thread");
         return false;
     }
     return true;

@@ -5,7 +5,11 @@
 // desktop's opener, `xdg-open`. The store's schemes (itms-apps) have no handler on most desktops,
 // so there the desktop is asked first (`xdg-mime query default x-scheme-handler/SCHEME`) and a
 // URL whose scheme nobody handles is opened in its https form, which a browser shows. Nobody
-// waits: the query and the opener run on a thread of their own, which also reaps them.
+// waits: the query and the opener run on a thread of the background work, which also reaps them
+// and lets an opener that runs on go when the application ends.
+
+#include "platform/core/BackgroundWork.h"
+#include "platform/core/Trace.h"
 
 #include <string>
 
@@ -28,6 +32,6 @@ struct DesktopOpeners {
 // Traces `url.open` {url}. False, with a console line, when the opener named by the environment
 // cannot be started or no thread can be had; a desktop opener that cannot be started is logged
 // from its thread.
-bool openURL(const std::string& url, const DesktopOpeners& desktop = {});
+bool openURL(Trace& trace, BackgroundWork& work, const std::string& url, const DesktopOpeners& desktop = {});
 
 } // namespace torvane::platform

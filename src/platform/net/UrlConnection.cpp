@@ -1,15 +1,11 @@
 #include "platform/net/UrlConnection.h"
 
-#include "platform/core/ConsoleLog.h"
-#include "platform/core/Trace.h"
 #include "platform/net/CurlProtocols.h"
 
 #include <curl/curl.h>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <system_error>
-#include <thread>
 
 namespace torvane::platform {
 
@@ -30,14 +26,19 @@ size_t discardBody(char*, size_t size, size_t count, void*) {
 }
 
 bool initialiseCurl() {
+    // libcurl's global set-up is the library's own process-wide state, made once before any handle
+    // and never undone while a request may still run.
     static std::once_flag once;
     static CURLcode result = CURLE_OK;
     std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
     return result == CURLE_OK;
 }
 
-// Runs on the request's own thread; touches nothing but what it owns, since the application may
-// be ending around it.
+// Aborts the transfer once the background work is being stopped.
+int abortWhenStopped(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<std::stop_token*>(stop)->stop_requested() ? 1 : 0;
+}
+
 void perform(CURL* easy, const std::function<void(const UrlResponse&)>& completion) {
     UrlResponse response;
     CURLcode result = curl_easy_perform(easy);
@@ -54,15 +55,15 @@ void perform(CURL* easy, const std::function<void(const UrlResponse&)>& completi
 
 } // namespace
 
-bool startUrlConnection(UrlRequest request) {
-    trace("http.get", {{"url", request.url}});
+bool startUrlConnection(Trace& trace, BackgroundWork& work, UrlRequest request) {
+    trace.record("http.get", {{"url", request.url}});
     if (!initialiseCurl()) {
-        consoleLog("http: libcurl cannot start; no request to " + request.url);
+        trace.log("http: libcurl cannot start; no request to " + request.url);
         return false;
     }
     std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
     if (!easy) {
-        consoleLog("http: no connection for " + request.url);
+        trace.log("http: no connection for " + request.url);
         return false;
     }
     std::unique_ptr<curl_slist, ListFree> headers;
@@ -90,24 +91,28 @@ bool startUrlConnection(UrlRequest request) {
     set("CURLOPT_NOSIGNAL", CURLOPT_NOSIGNAL, 1L);
     set("CURLOPT_USERAGENT", CURLOPT_USERAGENT, userAgent);
     set("CURLOPT_WRITEFUNCTION", CURLOPT_WRITEFUNCTION, &discardBody);
+    // The progress call is where a request hears that the application is ending.
+    set("CURLOPT_XFERINFOFUNCTION", CURLOPT_XFERINFOFUNCTION, &abortWhenStopped);
+    set("CURLOPT_NOPROGRESS", CURLOPT_NOPROGRESS, 0L);
     if (!failed.empty()) {
-        consoleLog("http: cannot set " + failed + "; no request to " + request.url);
+        trace.log("http: cannot set " + failed + "; no request to " + request.url);
         return false;
     }
-    if (!restrictToWeb(handle)) {
-        consoleLog("http: no request to " + request.url);
+    if (!restrictToWeb(trace, handle)) {
+        trace.log("http: no request to " + request.url);
         return false;
     }
-    try {
-        std::thread([easy = std::move(easy), headers = std::move(headers),
-                     completion = std::move(request.completion)]() {
-            perform(easy.get(), completion);
-        }).detach();
-    } catch (const std::system_error& error) {
-        consoleLog(std::string("http: no thread for the request: ") + error.what());
-        return false;
-    }
-    return true;
+    // The work is a copyable function, so the handle is shared with it rather than moved in.
+    std::shared_ptr<CURL> handleForThread(easy.release(), EasyCleanup{});
+    std::shared_ptr<curl_slist> headersForThread(headers.release(), ListFree{});
+    bool started = work.start([handleForThread, headersForThread,
+                               completion = std::move(request.completion)](std::stop_token stop) {
+        curl_easy_setopt(handleForThread.get(), CURLOPT_XFERINFODATA, &stop);
+        perform(handleForThread.get(), completion);
+    });
+    if (!started)
+        trace.log("http: no thread for the request to " + request.url);
+    return started;
 }
 
 } // namespace torvane::platform

@@ -1,9 +1,12 @@
 #pragma once
 
 // One HTTP GET whose answer nobody reads (the role of NSURLConnection as the install report and the
-// network probe use it), with libcurl on a thread of its own. The caller never waits: the request
-// runs detached and owns everything it uses, so the application may end while it still runs.
-// Time-outs make sure that the thread always ends.
+// network probe use it), with libcurl on a thread of the application's background work. The caller
+// never waits. Time-outs make sure that the thread always ends, and it ends early, at libcurl's
+// next progress call, when the background work is stopped.
+
+#include "platform/core/BackgroundWork.h"
+#include "platform/core/Trace.h"
 
 #include <functional>
 #include <string>
@@ -31,6 +34,6 @@ struct UrlRequest {
 
 // Traces `http.get` {url} and starts the request; returns at once. False, with a console line, when
 // no connection can be made (no thread, a URL curl refuses): the role's "no connection object".
-bool startUrlConnection(UrlRequest request);
+bool startUrlConnection(Trace& trace, BackgroundWork& work, UrlRequest request);
 
 } // namespace torvane::platform

@@ -1,6 +1,5 @@
 #include "platform/storage/ResourceBundle.h"
 
-#include "platform/core/ConsoleLog.h"
 
 #include <array>
 #include <cmath>
@@ -89,7 +88,7 @@ std::vector<std::string> resourceDirectories() {
     return directories;
 }
 
-std::optional<std::string> pathForResource(std::string_view name, std::string_view type) {
+std::optional<std::string> pathForResource(Trace& trace, std::string_view name, std::string_view type) {
     std::string fileName(name);
     if (!type.empty()) {
         fileName += '.';
@@ -97,11 +96,11 @@ std::optional<std::string> pathForResource(std::string_view name, std::string_vi
     }
     auto path = findFile(fileName);
     if (!path)
-        consoleLog("resources: no file \"" + fileName + "\" in the bundle");
+        trace.log("resources: no file \"" + fileName + "\" in the bundle");
     return path;
 }
 
-std::optional<ImageFile> imagePath(std::string_view fileName, float scale) {
+std::optional<ImageFile> imagePath(Trace& trace, std::string_view fileName, float scale) {
     // The variant that matches the display first, then sharper ones (scaled down, still crisp),
     // then blurrier ones as a last resort.
     int wanted = 1;
@@ -123,7 +122,7 @@ std::optional<ImageFile> imagePath(std::string_view fileName, float scale) {
         if (auto path = findFile(withScaleSuffix(fileName, variant)))
             return ImageFile{*path, float(variant)};
     }
-    consoleLog("resources: no picture \"" + std::string(fileName) + "\" in the bundle");
+    trace.log("resources: no picture \"" + std::string(fileName) + "\" in the bundle");
     return std::nullopt;
 }
 

@@ -10,6 +10,8 @@
 // A missing file is an answer (std::nullopt), never a crash: the caller leaves its view without
 // a picture or its player absent, as the platform would.
 
+#include "platform/core/Trace.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,7 +24,8 @@ namespace torvane::platform {
 
 // `pathForResource:ofType:`: the path of NAME.TYPE ("flip_board_2", "mp3"), or of NAME alone when
 // TYPE is empty. Logs one line when the file is nowhere to be found.
-[[nodiscard]] std::optional<std::string> pathForResource(std::string_view name, std::string_view type);
+[[nodiscard]] std::optional<std::string> pathForResource(Trace& trace, std::string_view name,
+                                                         std::string_view type);
 
 struct ImageFile {
     std::string path;
@@ -32,6 +35,6 @@ struct ImageFile {
 // The best variant of a picture ("base.png") for a display of SCALE pixels per point: the
 // smallest of NAME.png, NAME@2x.png, NAME@3x.png that is at least as sharp as the display, else
 // the sharpest there is. Logs one line when no variant exists at all.
-[[nodiscard]] std::optional<ImageFile> imagePath(std::string_view fileName, float scale);
+[[nodiscard]] std::optional<ImageFile> imagePath(Trace& trace, std::string_view fileName, float scale);
 
 } // namespace torvane::platform

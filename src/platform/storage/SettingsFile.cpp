@@ -1,6 +1,5 @@
 #include "platform/storage/SettingsFile.h"
 
-#include "platform/core/ConsoleLog.h"
 #include "platform/core/UniqueFd.h"
 
 #include "foundation/Data.h"
@@ -23,7 +22,7 @@ namespace torvane::platform {
 
 // MARK: - Text of the store
 
-std::optional<std::string> serializeSettings(const SettingsMap& values) {
+std::optional<std::string> serializeSettings(Trace& trace, const SettingsMap& values) {
     std::vector<std::pair<Value, Value>> members;
     members.reserve(values.size());
     for (const auto& [key, value] : values) {
@@ -36,7 +35,7 @@ std::optional<std::string> serializeSettings(const SettingsMap& values) {
         Data text = JSONDataSerializer::serializer().serializeObject(Value::dictionary(members));
         return std::string(text.view());
     } catch (const GenericException& exception) {
-        consoleLog(std::string("settings: ") + exception.what());
+        trace.log(std::string("settings: ") + exception.what());
         return std::nullopt;
     }
 }
@@ -104,7 +103,7 @@ bool writeAll(int fd, std::string_view text) {
 }
 
 // Moves a bad file aside; false when it stays where it is.
-bool quarantine(const std::filesystem::path& path, const std::string& problem) {
+bool quarantine(Trace& trace, const std::filesystem::path& path, const std::string& problem) {
     auto aside = corruptFilePath(path, std::time(nullptr));
     // Two bad files within one second: number the later ones rather than replace the earlier.
     // The error_code form: a name too long to exist must not throw out of the store's start.
@@ -115,11 +114,11 @@ bool quarantine(const std::filesystem::path& path, const std::string& problem) {
     for (int n = 2; taken(aside) && n < 100; ++n)
         aside = corruptFilePath(path, std::time(nullptr)).string() + "-" + std::to_string(n);
     if (::rename(path.c_str(), aside.c_str()) != 0) {
-        consoleLog("settings: " + path.string() + " cannot be used (" + problem + ") nor moved aside (" +
+        trace.log("settings: " + path.string() + " cannot be used (" + problem + ") nor moved aside (" +
                    errorText() + "); starting empty, and it will not be overwritten");
         return false;
     }
-    consoleLog("settings: " + path.string() + " cannot be used (" + problem + "); moved to " +
+    trace.log("settings: " + path.string() + " cannot be used (" + problem + "); moved to " +
                aside.string() + ", starting with empty settings");
     return true;
 }
@@ -163,7 +162,7 @@ std::filesystem::path corruptFilePath(const std::filesystem::path& path, std::ti
     return path.string() + ".corrupt-" + stamp;
 }
 
-LoadedSettings loadSettingsFile(const std::filesystem::path& path) {
+LoadedSettings loadSettingsFile(Trace& trace, const std::filesystem::path& path) {
     removeStaleTemporaries(path);
     // Without O_NONBLOCK a FIFO at the path would block the start here, before fstat could refuse it.
     UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
@@ -178,10 +177,10 @@ LoadedSettings loadSettingsFile(const std::filesystem::path& path) {
             return {std::move(*values), true};
         problem = "not a JSON object";
     }
-    return {{}, quarantine(path, problem)};
+    return {{}, quarantine(trace, path, problem)};
 }
 
-bool writeSettingsFile(const std::filesystem::path& path, std::string_view text) {
+bool writeSettingsFile(Trace& trace, const std::filesystem::path& path, std::string_view text) {
     auto folder = path.parent_path();
     if (folder.empty())
         folder = ".";
@@ -193,13 +192,13 @@ bool writeSettingsFile(const std::filesystem::path& path, std::string_view text)
     name.push_back('\0');
     UniqueFd file(::mkostemp(name.data(), O_CLOEXEC));
     if (file.get() < 0) {
-        consoleLog("settings: cannot create a file in " + folder.string() + ": " + errorText());
+        trace.log("settings: cannot create a file in " + folder.string() + ": " + errorText());
         return false;
     }
     bool written = ::fchmod(file.get(), 0600) == 0 && writeAll(file.get(), text) && ::fsync(file.get()) == 0;
     written = file.close() && written;
     if (!written || ::rename(name.data(), path.c_str()) != 0) {
-        consoleLog("settings: cannot write " + path.string() + ": " + errorText());
+        trace.log("settings: cannot write " + path.string() + ": " + errorText());
         ::unlink(name.data());
         return false;
     }

@@ -9,6 +9,7 @@
 // console line; the store then starts empty. The bad file is never overwritten: if it cannot be
 // moved aside, the store is marked unwritable for the rest of the run.
 
+#include "platform/core/Trace.h"
 #include "foundation/Value.h"
 
 #include <ctime>
@@ -23,7 +24,7 @@ namespace torvane::platform {
 using SettingsMap = std::map<std::string, Value, std::less<>>;
 
 // JSON text of the whole store; none when a value has no JSON form.
-[[nodiscard]] std::optional<std::string> serializeSettings(const SettingsMap& values);
+[[nodiscard]] std::optional<std::string> serializeSettings(Trace& trace, const SettingsMap& values);
 // The members of a JSON object; none when the text is not one.
 [[nodiscard]] std::optional<SettingsMap> parseSettings(std::string_view text);
 
@@ -35,11 +36,11 @@ struct LoadedSettings {
 // Missing file: empty and writable. Bad file (anything but a regular file, too: a FIFO, a
 // device, a folder): moved aside as described above. Temporaries of this file left by a writer
 // killed more than a minute ago are removed first.
-[[nodiscard]] LoadedSettings loadSettingsFile(const std::filesystem::path& path);
+[[nodiscard]] LoadedSettings loadSettingsFile(Trace& trace, const std::filesystem::path& path);
 
 // Temporary file in the same folder (created if missing), fsync, rename over `path`, fsync the
 // folder; mode 0600. False, with a console line, on any failure; the old file is then untouched.
-bool writeSettingsFile(const std::filesystem::path& path, std::string_view text);
+bool writeSettingsFile(Trace& trace, const std::filesystem::path& path, std::string_view text);
 
 // "settings.json.corrupt-20261208T014500Z" for a file named settings.json at that UTC time.
 [[nodiscard]] std::filesystem::path corruptFilePath(const std::filesystem::path& path, std::time_t when);

@@ -1,7 +1,5 @@
 #include "platform/storage/SettingsStore.h"
 
-#include "platform/core/ConsoleLog.h"
-#include "platform/core/Trace.h"
 #include "platform/storage/SettingsFile.h"
 
 #include <cctype>
@@ -12,9 +10,6 @@
 namespace torvane::platform {
 
 namespace {
-
-std::mutex standardPathMutex;
-std::optional<std::filesystem::path> chosenStandardPath;
 
 // The number a text begins with, after leading spaces, as the platform's string reads it.
 double leadingNumber(std::string_view text) {
@@ -47,22 +42,7 @@ std::string numberText(const Value& number) {
 
 } // namespace
 
-// MARK: - The shared store
-
-SettingsStore& SettingsStore::standard() {
-    static SettingsStore store(standardPath());
-    return store;
-}
-
-void SettingsStore::setStandardPath(std::filesystem::path path) {
-    std::lock_guard lock(standardPathMutex);
-    chosenStandardPath = std::move(path);
-}
-
-std::filesystem::path SettingsStore::standardPath() {
-    std::lock_guard lock(standardPathMutex);
-    return chosenStandardPath ? *chosenStandardPath : defaultPath();
-}
+// MARK: - The file
 
 std::filesystem::path SettingsStore::defaultPath() {
     std::filesystem::path folder;
@@ -75,8 +55,9 @@ std::filesystem::path SettingsStore::defaultPath() {
     return folder / "torvane" / "settings.json";
 }
 
-SettingsStore::SettingsStore(std::filesystem::path file) : m_path(std::move(file)) {
-    auto loaded = loadSettingsFile(m_path);
+SettingsStore::SettingsStore(std::filesystem::path file, Trace& trace)
+    : m_path(std::move(file)), m_trace(trace) {
+    auto loaded = loadSettingsFile(m_trace, m_path);
     m_values = std::move(loaded.values);
     m_writable = loaded.writable;
 }
@@ -135,55 +116,55 @@ void SettingsStore::store(std::string_view key, Value value) {
 void SettingsStore::setObject(std::string_view value, std::string_view key) {
     Value text = Value::stringFromUTF8(value);
     if (!text) {
-        consoleLog("settings: the text for \"" + std::string(key) + "\" is not UTF-8; not stored");
+        m_trace.log("settings: the text for \"" + std::string(key) + "\" is not UTF-8; not stored");
         return;
     }
-    trace("settings.set", {{"key", key}, {"value", value}});
+    m_trace.record("settings.set", {{"key", key}, {"value", value}});
     store(key, std::move(text));
 }
 
 void SettingsStore::setDouble(double value, std::string_view key) {
     if (!std::isfinite(value)) {
-        consoleLog("settings: the number for \"" + std::string(key) + "\" is not finite; not stored");
+        m_trace.log("settings: the number for \"" + std::string(key) + "\" is not finite; not stored");
         return;
     }
-    trace("settings.set", {{"key", key}, {"value", value}});
+    m_trace.record("settings.set", {{"key", key}, {"value", value}});
     store(key, Value::number(value));
 }
 
 void SettingsStore::setInteger(std::int64_t value, std::string_view key) {
-    trace("settings.set", {{"key", key}, {"value", double(value)}});
+    m_trace.record("settings.set", {{"key", key}, {"value", double(value)}});
     store(key, Value::integer(value));
 }
 
 void SettingsStore::setBool(bool value, std::string_view key) {
-    trace("settings.set", {{"key", key}, {"value", value}});
+    m_trace.record("settings.set", {{"key", key}, {"value", value}});
     store(key, Value::boolean(value));
 }
 
 void SettingsStore::removeObject(std::string_view key) {
-    trace("settings.set", {{"key", key}, {"value", TraceField::Null{}}});
+    m_trace.record("settings.set", {{"key", key}, {"value", TraceField::Null{}}});
     store(key, Value());
 }
 
 bool SettingsStore::synchronize() {
-    trace("settings.sync");
+    m_trace.record("settings.sync");
     std::lock_guard fileLock(m_fileMutex);
     SettingsMap snapshot;
     {
         std::lock_guard lock(m_mutex);
         if (!m_writable) {
-            consoleLog("settings: " + m_path.string() + " was not moved aside; not overwriting it");
+            m_trace.log("settings: " + m_path.string() + " was not moved aside; not overwriting it");
             return false;
         }
         snapshot = m_values;
     }
-    auto text = serializeSettings(snapshot);
+    auto text = serializeSettings(m_trace, snapshot);
     if (!text) {
-        consoleLog("settings: a stored value has no JSON form; " + m_path.string() + " left as it was");
+        m_trace.log("settings: a stored value has no JSON form; " + m_path.string() + " left as it was");
         return false;
     }
-    return writeSettingsFile(m_path, *text);
+    return writeSettingsFile(m_trace, m_path, *text);
 }
 
 } // namespace torvane::platform

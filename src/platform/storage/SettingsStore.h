@@ -3,7 +3,7 @@
 // The per-application settings store (the platform's NSUserDefaults): typed values under string
 // keys, kept in memory and written through to one JSON file by `synchronize`.
 //
-//     auto& defaults = SettingsStore::standard();
+//     SettingsStore defaults(SettingsStore::defaultPath(), trace);
 //     defaults.setObject("white", "lens_type");
 //     defaults.synchronize();
 //
@@ -24,6 +24,7 @@
 // Every operation is safe from any thread: the rating prompt writes from a background thread.
 
 #include "foundation/Value.h"
+#include "platform/core/Trace.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -37,16 +38,11 @@ namespace torvane::platform {
 
 class SettingsStore {
   public:
-    // The shared store, opened on first use from `standardPath()`.
-    [[nodiscard]] static SettingsStore& standard();
-    // Where the shared store lives; call before the first `standard()` to use another file.
-    static void setStandardPath(std::filesystem::path path);
-    [[nodiscard]] static std::filesystem::path standardPath();
     // $XDG_CONFIG_HOME/torvane/settings.json, or under ~/.config.
     [[nodiscard]] static std::filesystem::path defaultPath();
 
     // Reads `file` now (moving it aside if it cannot be used).
-    explicit SettingsStore(std::filesystem::path file);
+    SettingsStore(std::filesystem::path file, Trace& trace);
     SettingsStore(const SettingsStore&) = delete;
     SettingsStore& operator=(const SettingsStore&) = delete;
 
@@ -78,6 +74,7 @@ class SettingsStore {
     void store(std::string_view key, Value value);
 
     const std::filesystem::path m_path;
+    Trace& m_trace;
     // Held across a whole synchronize, so files reach the disk in the order of their snapshots.
     std::mutex m_fileMutex;
     mutable std::mutex m_mutex;

@@ -1,8 +1,5 @@
 #include "platform/torch/CaptureDevice.h"
 
-#include "platform/core/ConsoleLog.h"
-#include "platform/core/Trace.h"
-
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -10,26 +7,14 @@
 
 namespace torvane::platform {
 
-namespace {
-
-// A torch that cannot be switched is said once, not at every toggle.
-std::atomic<bool> toldNoLock{false};
-
-void logOnce(std::atomic<bool>& told, const std::string& line) {
-    if (!told.exchange(true))
-        consoleLog(line);
-}
-
-} // namespace
-
-std::optional<CaptureDevice> CaptureDevice::defaultDeviceWithMediaType(MediaType) {
-    auto led = findTorchLed(ledRoot());
+std::optional<CaptureDevice> CaptureDevice::defaultDeviceWithMediaType(LedAccess& access, MediaType) {
+    auto led = findTorchLed(access.root());
     if (!led)
         return std::nullopt;
-    return CaptureDevice(std::move(*led));
+    return CaptureDevice(access, std::move(*led));
 }
 
-CaptureDevice::CaptureDevice(TorchLed led) : m_led(std::move(led)) {
+CaptureDevice::CaptureDevice(LedAccess& access, TorchLed led) : m_access(&access), m_led(std::move(led)) {
     if (readBrightness(m_led).value_or(0) > 0)
         m_torchMode = TorchMode::On;
 }
@@ -45,11 +30,11 @@ bool CaptureDevice::lockForConfiguration() {
         return true;
     std::string fileError = std::strerror(errno);
     std::string busError;
-    m_logind = sharedLogindSession(busError);
+    m_logind = m_access->logind(busError);
     if (m_logind)
         return true;
-    logOnce(toldNoLock,
-            "led: cannot switch " + m_led.name + ": " + path + ": " + fileError + "; " + busError);
+    m_access->tellCannotSwitch("led: cannot switch " + m_led.name + ": " + path + ": " + fileError + "; " +
+                               busError);
     return false;
 }
 
@@ -73,7 +58,7 @@ void CaptureDevice::unlockForConfiguration() {
     if (m_requestedTorch || m_requestedFlash) {
         int torch = int(m_requestedTorch.value_or(m_torchMode));
         int flash = int(m_requestedFlash.value_or(m_flashMode));
-        trace("led", {{"torch", torch}, {"flash", flash}});
+        m_access->trace().record("led", {{"torch", torch}, {"flash", flash}});
     }
     m_requestedTorch.reset();
     m_requestedFlash.reset();
@@ -85,14 +70,14 @@ bool CaptureDevice::setBrightness(int value) {
     if (m_brightness) {
         if (writeBrightness(m_brightness.get(), value))
             return true;
-        consoleLog("led: cannot write " + m_led.brightnessPath() + ": " + std::strerror(errno));
+        m_access->trace().log("led: cannot write " + m_led.brightnessPath() + ": " + std::strerror(errno));
         return false;
     }
     std::string whyNot;
     if (m_logind && m_logind->setLedBrightness(m_led.name, value, whyNot))
         return true;
-    forgetSharedLogindSession(m_logind);
-    consoleLog("led: logind refused the brightness of " + m_led.name + ": " + whyNot);
+    m_access->forgetLogind(m_logind);
+    m_access->trace().log("led: logind refused the brightness of " + m_led.name + ": " + whyNot);
     return false;
 }
 

@@ -5,7 +5,7 @@
 // LED is chosen). No LED at all is a state, not an error: there is no default device, and
 // nothing is logged.
 //
-//     if (auto device = CaptureDevice::defaultDeviceWithMediaType(MediaType::Video);
+//     if (auto device = CaptureDevice::defaultDeviceWithMediaType(access, MediaType::Video);
 //         device && device->hasTorch() && device->hasFlash()) {
 //         device->lockForConfiguration();
 //         device->setTorchMode(TorchMode::On);
@@ -15,11 +15,13 @@
 //
 // The lock is the right to change the LED: `brightness` opened for writing, or else logind's
 // SetBrightness on the caller's session, over the one bus connection that the process keeps
-// (sharedLogindSession). When neither is granted the lock fails, one console line
+// (LedAccess.h). When neither is granted the lock fails, one console line
 // says why, and mode changes leave the LED as it was. The `led` trace line is written at the
 // unlock that follows a mode change, with the modes the application asked for.
 
+#include "platform/core/Trace.h"
 #include "platform/core/UniqueFd.h"
+#include "platform/torch/LedAccess.h"
 #include "platform/torch/LedClass.h"
 #include "platform/torch/LogindSession.h"
 
@@ -36,7 +38,8 @@ enum class FlashMode { Off = 0, On = 1 };
 class CaptureDevice {
   public:
     // Looks the LED up anew under ledRoot() at every call, as the platform does.
-    [[nodiscard]] static std::optional<CaptureDevice> defaultDeviceWithMediaType(MediaType type);
+    [[nodiscard]] static std::optional<CaptureDevice> defaultDeviceWithMediaType(LedAccess& access,
+                                                                               MediaType type);
 
     [[nodiscard]] bool hasTorch() const { return true; }
     [[nodiscard]] bool hasFlash() const { return m_led.hasFlash; }
@@ -54,9 +57,10 @@ class CaptureDevice {
     [[nodiscard]] FlashMode flashMode() const { return m_flashMode; }
 
   private:
-    explicit CaptureDevice(TorchLed led);
+    CaptureDevice(LedAccess& access, TorchLed led);
     bool setBrightness(int value);
 
+    LedAccess* m_access; // a pointer, so that devices can be moved and assigned
     TorchLed m_led;
     TorchMode m_torchMode{TorchMode::Off};
     FlashMode m_flashMode{FlashMode::Off};

@@ -1,12 +1,11 @@
 #include "platform/torch/CaptureSession.h"
 
-#include "platform/core/Trace.h"
 #include "platform/torch/TorchGuard.h"
 
 namespace torvane::platform {
 
-CaptureSession::CaptureSession() {
-    trace("capture.session", {{"event", "create"}});
+CaptureSession::CaptureSession(Trace& trace) : m_trace(trace) {
+    m_trace.record("capture.session", {{"event", "create"}});
 }
 
 void CaptureSession::beginConfiguration() {
@@ -23,16 +22,16 @@ void CaptureSession::addOutput(VideoDataOutput output) {
 
 void CaptureSession::commitConfiguration() {
     m_configuring = false;
-    trace("capture.session", {{"event", "commit"}});
+    m_trace.record("capture.session", {{"event", "commit"}});
 }
 
 void CaptureSession::startRunning() {
-    trace("capture.session", {{"event", "start"}});
+    m_trace.record("capture.session", {{"event", "start"}});
     if (m_running)
         return;
     m_running = true;
     for (const auto& input : m_inputs)
-        guardTorch(input.led);
+        guardTorch(m_trace, input.led);
 }
 
 } // namespace torvane::platform

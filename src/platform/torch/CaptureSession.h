@@ -27,7 +27,7 @@ struct VideoDataOutput {};
 class CaptureSession {
   public:
     // Traces `capture.session` {event: "create"}.
-    CaptureSession();
+    explicit CaptureSession(Trace& trace);
 
     void beginConfiguration();
     void addInput(CaptureDeviceInput input);
@@ -43,6 +43,7 @@ class CaptureSession {
     [[nodiscard]] std::size_t outputCount() const { return m_outputs.size(); }
 
   private:
+    Trace& m_trace;
     bool m_configuring{false};
     bool m_running{false};
     std::vector<CaptureDeviceInput> m_inputs;

@@ -16,9 +16,6 @@ namespace torvane::platform {
 
 namespace {
 
-std::mutex rootMutex;
-std::optional<std::string> chosenRoot;
-
 std::optional<std::string> readAttribute(const std::filesystem::path& file) {
     std::ifstream in(file);
     std::string text;
@@ -73,17 +70,7 @@ std::optional<Candidate> candidateFor(const std::filesystem::path& directory) {
 
 } // namespace
 
-void setLedRoot(std::string root) {
-    std::lock_guard lock(rootMutex);
-    chosenRoot = std::move(root);
-}
-
 std::string ledRoot() {
-    {
-        std::lock_guard lock(rootMutex);
-        if (chosenRoot)
-            return *chosenRoot;
-    }
     if (const char* fromEnvironment = std::getenv(ledRootVariable); fromEnvironment && *fromEnvironment)
         return fromEnvironment;
     return defaultLedRoot;

@@ -23,9 +23,8 @@ namespace torvane::platform {
 inline constexpr const char* defaultLedRoot = "/sys/class/leds";
 inline constexpr const char* ledRootVariable = "TORVANE_LEDS";
 
-// Wins over the environment variable (which is how the command line's `--leds DIR` arrives).
-void setLedRoot(std::string root);
-// The folder searched for LEDs: the one set above, else $TORVANE_LEDS, else /sys/class/leds.
+// The folder searched for LEDs: $TORVANE_LEDS (which is how the command line's `--leds DIR`
+// arrives), else /sys/class/leds.
 [[nodiscard]] std::string ledRoot();
 
 struct TorchLed {

@@ -18,34 +18,7 @@ struct ErrorHolder {
     }
 };
 
-struct SharedSession {
-    std::mutex mutex;
-    std::shared_ptr<LogindSession> session;
-};
-
-SharedSession& shared() {
-    static SharedSession kept;
-    return kept;
-}
-
 } // namespace
-
-std::shared_ptr<LogindSession> sharedLogindSession(std::string& whyNot) {
-    auto& kept = shared();
-    std::lock_guard lock(kept.mutex);
-    if (!kept.session) {
-        if (auto opened = LogindSession::open(whyNot))
-            kept.session = std::make_shared<LogindSession>(std::move(*opened));
-    }
-    return kept.session;
-}
-
-void forgetSharedLogindSession(const std::shared_ptr<LogindSession>& session) {
-    auto& kept = shared();
-    std::lock_guard lock(kept.mutex);
-    if (kept.session == session)
-        kept.session.reset();
-}
 
 void LogindSession::BusCloser::operator()(sd_bus* bus) const {
     sd_bus_flush_close_unref(bus);

@@ -16,16 +16,6 @@ inline constexpr const char* logindService = "org.freedesktop.login1";
 inline constexpr const char* logindSessionPath = "/org/freedesktop/login1/session/auto";
 inline constexpr const char* logindSessionInterface = "org.freedesktop.login1.Session";
 
-class LogindSession;
-
-// The connection the torch keeps for the whole process, opened at the first use that succeeds:
-// the screen fetches its capture device anew at every toggle, and a bus connection each time
-// would cost a handshake with the bus and logind at every switch.
-// (A process-wide cache until the platform context owns it.)
-[[nodiscard]] std::shared_ptr<LogindSession> sharedLogindSession(std::string& whyNot);
-// After a refused call: the next use connects again (logind or the bus may have restarted).
-void forgetSharedLogindSession(const std::shared_ptr<LogindSession>& session);
-
 class LogindSession {
   public:
     // The caller's session, when logind knows it; otherwise std::nullopt and `whyNot` says why.

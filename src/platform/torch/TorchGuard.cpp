@@ -1,6 +1,5 @@
 #include "platform/torch/TorchGuard.h"
 
-#include "platform/core/ConsoleLog.h"
 #include "platform/core/UniqueFd.h"
 #include "platform/torch/LogindSession.h"
 
@@ -25,7 +24,9 @@ namespace {
 
 constexpr int guardedSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-// Read from signal handlers: lock-free atomics and arrays filled before the handlers exist.
+// Process-wide by nature: signal handlers and exit handlers are the process's, and they can reach
+// no object, so what they read lives here: lock-free atomics and arrays filled before the
+// handlers exist. Only the first LED guarded in a process counts (the once flags).
 std::atomic<int> brightnessFd{-1};
 char ledName[256];
 struct sigaction previousActions[NSIG];
@@ -127,10 +128,10 @@ void installTorchOffHandlers(const TorchLed& led) {
     });
 }
 
-bool startTorchWatchdog(const TorchLed& led) {
+bool startTorchWatchdog(Trace& trace, const TorchLed& led) {
     bool started = false;
     std::call_once(watchdogOnce, [&] {
-        auto fail = [](const std::string& why) { consoleLog("led: no watchdog for the torch: " + why); };
+        auto fail = [&trace](const std::string& why) { trace.log("led: no watchdog for the torch: " + why); };
         UniqueFd brightness(openBrightness(led));
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0)
@@ -198,9 +199,9 @@ bool startTorchWatchdog(const TorchLed& led) {
     return started;
 }
 
-void guardTorch(const TorchLed& led) {
+void guardTorch(Trace& trace, const TorchLed& led) {
     installTorchOffHandlers(led);
-    startTorchWatchdog(led);
+    startTorchWatchdog(trace, led);
 }
 
 std::optional<pid_t> torchWatchdogPid() {

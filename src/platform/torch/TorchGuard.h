@@ -16,6 +16,7 @@
 // Where `brightness` is not writable (logind path), the exit handler and the watchdog ask logind on
 // the same session; the signal handlers then leave it to the watchdog.
 
+#include "platform/core/Trace.h"
 #include "platform/torch/LedClass.h"
 
 #include <optional>
@@ -25,7 +26,7 @@ namespace torvane::platform {
 
 // Both of the guards below; what the capture session does when it starts running. Only the first
 // LED guarded in a process counts; later calls do nothing.
-void guardTorch(const TorchLed& led);
+void guardTorch(Trace& trace, const TorchLed& led);
 
 // The exit handler and the signal handlers. A signal that was ignored stays ignored; a handler that
 // was already installed (SDL's quit event) still runs after the LED is off; otherwise the signal's
@@ -37,7 +38,7 @@ inline constexpr const char* watchdogProgramName = "torvane-torch-watchdog";
 inline constexpr const char* watchdogProgramVariable = "TORVANE_TORCH_WATCHDOG";
 
 // Starts the watchdog; false, with a console line, when it cannot.
-bool startTorchWatchdog(const TorchLed& led);
+bool startTorchWatchdog(Trace& trace, const TorchLed& led);
 
 // The watchdog's process id, for tests; std::nullopt before it is started.
 [[nodiscard]] std::optional<pid_t> torchWatchdogPid();

@@ -1,8 +1,5 @@
 #include "platform/view/Animator.h"
 
-#include "platform/core/Clock.h"
-#include "platform/core/NeedsDisplay.h"
-#include "platform/core/Trace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +10,7 @@ namespace torvane::platform {
 void Animator::beginAnimations(const char* identifier) {
     auto block = std::make_shared<AnimationBlock>();
     block->identifier = identifier;
-    block->start = now();
+    block->start = m_clock.now();
     m_open.push_back(std::move(block));
 }
 
@@ -32,9 +29,9 @@ void Animator::commitAnimations() {
         return;
     auto block = std::move(m_open.back());
     m_open.pop_back();
-    trace("anim.begin", {{"id", block->identifier ? block->identifier : ""}, {"duration", block->duration}});
+    m_trace.record("anim.begin", {{"id", block->identifier ? block->identifier : ""}, {"duration", block->duration}});
     m_running.push_back(std::move(block));
-    setNeedsDisplay();
+    m_needsDisplay.set();
 }
 
 std::shared_ptr<AnimationBlock> Animator::openBlock() const {
@@ -51,7 +48,7 @@ void Animator::interrupt(const std::shared_ptr<AnimationBlock>& block) {
 }
 
 void Animator::report(AnimationBlock& block, bool finished) {
-    trace("anim.end", {{"id", block.identifier ? block.identifier : ""}, {"finished", finished}});
+    m_trace.record("anim.end", {{"id", block.identifier ? block.identifier : ""}, {"finished", finished}});
     if (block.didStop) {
         // The did-stop function may start blocks; hold it apart from the block while it runs.
         auto didStop = block.didStop;
@@ -76,7 +73,7 @@ void Animator::advance(double time) {
         return true;
     });
     if (!due.empty())
-        setNeedsDisplay(); // the last frame shows the final values
+        m_needsDisplay.set(); // the last frame shows the final values
     for (auto& block : due) {
         if (block->ended)
             continue;
@@ -104,11 +101,6 @@ void Animator::reset() {
     m_open.clear();
     m_running.clear();
     m_interrupted.clear();
-}
-
-Animator& animator() {
-    static Animator shared;
-    return shared;
 }
 
 double easeInEaseOut(double progress) {

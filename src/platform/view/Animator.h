@@ -2,11 +2,11 @@
 
 // Animation blocks (the platform's begin/commit view animations). The life cycle:
 //
-//     animator().beginAnimations(MoveLensIntoPlace);         // the identifier, kept by address
-//     animator().setAnimationDelegate(controllerDidStop);     // delegate and did-stop selector
-//     animator().setAnimationDuration(0.5);
-//     lensView->setTransform(lensTransform);                  // animates from what is on screen
-//     animator().commitAnimations();
+//     animator.beginAnimations(MoveLensIntoPlace);         // the identifier, kept by address
+//     animator.setAnimationDelegate(controllerDidStop);     // delegate and did-stop selector
+//     animator.setAnimationDuration(0.5);
+//     lensView->setTransform(lensTransform);                // animates from what is on screen
+//     animator.commitAnimations();
 //
 // Every transform set inside an open block animates from its on-screen value to the new value
 // over the block's duration, on the ease-in-ease-out curve, without delay. Every block reports
@@ -14,6 +14,13 @@
 // finished = true, or, when a later block takes over one of its transforms while it runs, at the
 // next `advance` with finished = false. A block without changes still ends after its duration.
 // Main thread only.
+//
+// The animator is also what views reach the rest of the screen through: the clock their
+// animations run on, the trace, and the flag that asks for a frame.
+
+#include "platform/core/Clock.h"
+#include "platform/core/NeedsDisplay.h"
+#include "platform/core/Trace.h"
 
 #include <functional>
 #include <memory>
@@ -35,6 +42,15 @@ struct AnimationBlock {
 
 class Animator {
   public:
+    Animator(const Clock& clock, Trace& trace, NeedsDisplay& needsDisplay)
+        : m_clock(clock), m_trace(trace), m_needsDisplay(needsDisplay) {}
+    Animator(const Animator&) = delete;
+    Animator& operator=(const Animator&) = delete;
+
+    [[nodiscard]] double now() const { return m_clock.now(); }
+    [[nodiscard]] Trace& trace() const { return m_trace; }
+    void setNeedsDisplay() const { m_needsDisplay.set(); }
+
     void beginAnimations(const char* identifier);
     void setAnimationDelegate(AnimationDidStop didStop);
     void setAnimationDuration(double seconds);
@@ -57,13 +73,14 @@ class Animator {
   private:
     void report(AnimationBlock& block, bool finished);
 
+    const Clock& m_clock;
+    Trace& m_trace;
+    NeedsDisplay& m_needsDisplay;
+
     std::vector<std::shared_ptr<AnimationBlock>> m_open;
     std::vector<std::shared_ptr<AnimationBlock>> m_running;
     std::vector<std::shared_ptr<AnimationBlock>> m_interrupted;
 };
-
-// The application's one animator (the platform's animation machinery).
-[[nodiscard]] Animator& animator();
 
 // The platform's default timing curve: the cubic Bézier (0.42, 0), (0.58, 1). 0 → 0, 1 → 1.
 [[nodiscard]] double easeInEaseOut(double progress);

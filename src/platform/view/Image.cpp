@@ -1,23 +1,15 @@
 #include "platform/view/Image.h"
 
-#include "platform/core/ConsoleLog.h"
 #include "platform/storage/ResourceBundle.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <map>
-#include <mutex>
 #include <utility>
 
 namespace torvane::platform {
 
 namespace {
-
-std::mutex cacheMutex;
-float imageScale = 1;
-// Misses are cached too, so that a missing picture is looked for and reported once.
-std::map<std::string, std::shared_ptr<Image>> cache;
 
 bool everyPixelOpaque(SDL_Surface* surface) {
     if (!surface->format->Amask)
@@ -48,36 +40,37 @@ Size Image::size() const {
     return {float(m_surface->w) / m_scale, float(m_surface->h) / m_scale};
 }
 
-void setImageScale(float scale) {
-    std::lock_guard lock(cacheMutex);
-    if (scale != imageScale)
-        cache.clear();
-    imageScale = scale;
+void ImageCache::setScale(float scale) {
+    std::lock_guard lock(m_mutex);
+    if (scale != m_scale)
+        m_images.clear();
+    m_scale = scale;
 }
 
-std::shared_ptr<Image> loadImageFile(const std::string& path, const std::string& fileName, float scale) {
+std::shared_ptr<Image> loadImageFile(Trace& trace, const std::string& path, const std::string& fileName,
+                                     float scale) {
     SurfacePointer loaded(IMG_Load(path.c_str()));
     if (!loaded) {
-        consoleLog("image: cannot read " + path + ": " + SDL_GetError());
+        trace.log("image: cannot read " + path + ": " + SDL_GetError());
         return nullptr;
     }
     // One pixel format for every picture: the software renderer's own, so drawing never converts.
     SurfacePointer converted(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     if (!converted) {
-        consoleLog("image: cannot convert " + path + ": " + SDL_GetError());
+        trace.log("image: cannot convert " + path + ": " + SDL_GetError());
         return nullptr;
     }
     return std::make_shared<Image>(fileName, std::move(converted), scale);
 }
 
-std::shared_ptr<Image> imageNamed(const std::string& fileName) {
-    std::lock_guard lock(cacheMutex);
-    if (auto found = cache.find(fileName); found != cache.end())
+std::shared_ptr<Image> ImageCache::imageNamed(const std::string& fileName) {
+    std::lock_guard lock(m_mutex);
+    if (auto found = m_images.find(fileName); found != m_images.end())
         return found->second;
     std::shared_ptr<Image> image;
-    if (auto file = imagePath(fileName, imageScale)) // a missing picture is logged there
-        image = loadImageFile(file->path, fileName, file->scale);
-    cache.emplace(fileName, image);
+    if (auto file = imagePath(m_trace, fileName, m_scale)) // a missing picture is logged there
+        image = loadImageFile(m_trace, file->path, fileName, file->scale);
+    m_images.emplace(fileName, image);
     return image;
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
-// A decoded picture (the platform's UIImage) and `imageNamed`, which loads each resource once
-// and keeps it for the life of the process, as the platform's image cache does.
+// A decoded picture (the platform's UIImage) and the cache that `imageNamed` loads it through.
 
 #include "platform/core/SdlPointers.h"
+#include "platform/core/Trace.h"
 #include "platform/geometry/Geometry.h"
 
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace torvane::platform {
@@ -29,15 +31,29 @@ class Image {
     bool m_opaque{false};
 };
 
-// The scale of the screen that `imageNamed` picks variants for; set once at start (default 1).
-void setImageScale(float scale);
+// `imageNamed`: each resource is loaded once and kept while the cache lives, as the platform's
+// image cache does. Misses are kept too, so a missing picture is looked for and reported once.
+class ImageCache {
+  public:
+    explicit ImageCache(Trace& trace) : m_trace(trace) {}
 
-// The image of the resource `fileName`, or null (with one console line) when it is missing or
-// cannot be decoded. Main thread.
-[[nodiscard]] std::shared_ptr<Image> imageNamed(const std::string& fileName);
+    // The scale of the screen that variants are picked for (default 1); a new scale empties the
+    // cache.
+    void setScale(float scale);
 
-// Decodes a PNG file; null when it cannot.
-[[nodiscard]] std::shared_ptr<Image> loadImageFile(const std::string& path, const std::string& fileName,
-                                                   float scale);
+    // The image of the resource `fileName`, or null (with one console line) when it is missing or
+    // cannot be decoded.
+    [[nodiscard]] std::shared_ptr<Image> imageNamed(const std::string& fileName);
+
+  private:
+    Trace& m_trace;
+    std::mutex m_mutex;
+    float m_scale{1};
+    std::map<std::string, std::shared_ptr<Image>, std::less<>> m_images;
+};
+
+// Decodes a PNG file; null, with a console line, when it cannot.
+[[nodiscard]] std::shared_ptr<Image> loadImageFile(Trace& trace, const std::string& path,
+                                                   const std::string& fileName, float scale);
 
 } // namespace torvane::platform

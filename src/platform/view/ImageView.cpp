@@ -1,28 +1,26 @@
 #include "platform/view/ImageView.h"
 
-#include "platform/core/Clock.h"
-#include "platform/core/NeedsDisplay.h"
-#include "platform/core/Trace.h"
 #include "platform/geometry/TransformInterpolation.h"
 
 #include <utility>
 
 namespace torvane::platform {
 
-ImageView::ImageView(std::string name, Rect frame) : m_name(std::move(name)), m_frame(frame) {}
+ImageView::ImageView(Animator& animator, std::string name, Rect frame)
+    : m_animator(animator), m_name(std::move(name)), m_frame(frame) {}
 
 void ImageView::setImage(std::shared_ptr<Image> image) {
     m_image = std::move(image);
-    trace("view.image",
+    m_animator.trace().record("view.image",
           {{"view", m_name},
            {"image", m_image ? std::optional<std::string>(m_image->fileName()) : std::nullopt}});
-    setNeedsDisplay();
+    m_animator.setNeedsDisplay();
 }
 
 void ImageView::setHidden(bool hidden) {
     m_hidden = hidden;
-    trace("view.hidden", {{"view", m_name}, {"hidden", hidden}});
-    setNeedsDisplay();
+    m_animator.trace().record("view.hidden", {{"view", m_name}, {"hidden", hidden}});
+    m_animator.setNeedsDisplay();
 }
 
 void ImageView::setTransform(const AffineTransform& transform) {
@@ -30,8 +28,8 @@ void ImageView::setTransform(const AffineTransform& transform) {
 }
 
 void ImageView::setLayerTransform(const Transform3D& transform) {
-    setNeedsDisplay();
-    auto block = animator().openBlock();
+    m_animator.setNeedsDisplay();
+    auto block = m_animator.openBlock();
     if (!block) {
         m_animation.reset();
         m_transform = transform;
@@ -41,10 +39,10 @@ void ImageView::setLayerTransform(const Transform3D& transform) {
         m_transform = transform; // a second change in the same block keeps its starting point
         return;
     }
-    double time = now();
+    double time = m_animator.now();
     Transform3D onScreen = presentationTransform(time);
     if (m_animation && m_animation->block->end() > time)
-        animator().interrupt(m_animation->block);
+        m_animator.interrupt(m_animation->block);
     m_animation = TransformAnimation{onScreen, std::move(block)};
     m_transform = transform;
 }
@@ -65,7 +63,7 @@ void ImageView::addSubview(std::shared_ptr<ImageView> child) {
     if (!child || child.get() == this)
         return;
     m_subviews.push_back(std::move(child));
-    setNeedsDisplay();
+    m_animator.setNeedsDisplay();
 }
 
 } // namespace torvane::platform

@@ -22,8 +22,9 @@ namespace torvane::platform {
 
 class ImageView {
   public:
-    // `name` names the view in the trace: the controller's field that holds it.
-    ImageView(std::string name, Rect frame);
+    // `name` names the view in the trace: the controller's field that holds it. The animator
+    // carries the view's transform changes and must outlive it.
+    ImageView(Animator& animator, std::string name, Rect frame);
 
     [[nodiscard]] const std::string& name() const { return m_name; }
     [[nodiscard]] Rect frame() const { return m_frame; }
@@ -52,6 +53,7 @@ class ImageView {
         std::shared_ptr<AnimationBlock> block;
     };
 
+    Animator& m_animator;
     std::string m_name;
     Rect m_frame;
     std::shared_ptr<Image> m_image;

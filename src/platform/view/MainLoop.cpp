@@ -1,10 +1,5 @@
 #include "platform/view/MainLoop.h"
 
-#include "platform/core/Clock.h"
-#include "platform/core/ConsoleLog.h"
-#include "platform/core/NeedsDisplay.h"
-#include "platform/view/Animator.h"
-#include "platform/view/Image.h"
 #include "platform/view/TouchMapping.h"
 #include "platform/view/WindowIcon.h"
 
@@ -25,9 +20,12 @@ constexpr const char* windowTitle = "Torvane";
 
 } // namespace
 
-MainLoop::MainLoop(MainLoopOptions options) : m_options(options), m_screen(options.screen) {}
+MainLoop::MainLoop(MainLoopParts parts, MainLoopOptions options)
+    : m_parts(parts), m_options(options), m_screen(options.screen), m_alerts(parts.trace, parts.needsDisplay) {}
 
-MainLoop::~MainLoop() = default;
+MainLoop::~MainLoop() {
+    m_parts.queue.setWake({});
+}
 
 MainLoop::VideoSubsystem::~VideoSubsystem() {
     if (started)
@@ -44,26 +42,26 @@ bool MainLoop::open() {
     bool opened = m_options.headless ? openOffscreen() : openWindow();
     if (!opened)
         return false;
-    setImageScale(m_scale);
+    m_parts.images.setScale(m_scale);
     m_alerts.setScreen(m_screen, m_scale);
-    m_renderer = std::make_unique<Renderer>(m_sdlRenderer.get());
-    setNeedsDisplay();
+    m_renderer = std::make_unique<Renderer>(m_sdlRenderer.get(), m_parts.trace);
+    m_parts.needsDisplay.set();
     return true;
 }
 
 bool MainLoop::openOffscreen() {
-    setClockMode(ClockMode::Virtual);
+    m_parts.clock.setMode(ClockMode::Virtual);
     m_scale = m_options.scale > 0 ? m_options.scale : 1;
     Size pixels = pixelSize();
     m_offscreen.reset(SDL_CreateRGBSurfaceWithFormat(0, int(pixels.width), int(pixels.height), 32,
                                                      SDL_PIXELFORMAT_ARGB8888));
     if (!m_offscreen) {
-        consoleLog(std::string("screen: cannot make the offscreen picture: ") + SDL_GetError());
+        m_parts.trace.log(std::string("screen: cannot make the offscreen picture: ") + SDL_GetError());
         return false;
     }
     m_sdlRenderer.reset(SDL_CreateSoftwareRenderer(m_offscreen.get()));
     if (!m_sdlRenderer) {
-        consoleLog(std::string("screen: cannot draw offscreen: ") + SDL_GetError());
+        m_parts.trace.log(std::string("screen: cannot draw offscreen: ") + SDL_GetError());
         return false;
     }
     return true;
@@ -74,11 +72,17 @@ bool MainLoop::openWindow() {
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     announceApplicationId();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        consoleLog(std::string("screen: no display: ") + SDL_GetError());
+        m_parts.trace.log(std::string("screen: no display: ") + SDL_GetError());
         return false;
     }
     m_video.started = true;
     m_wakeEvent = SDL_RegisterEvents(1);
+    if (m_wakeEvent != Uint32(-1))
+        m_parts.queue.setWake([event = m_wakeEvent] {
+            SDL_Event wake{};
+            wake.type = event;
+            SDL_PushEvent(&wake);
+        });
     // The idle timer's counterpart: the screen must not blank while the flashlight is on.
     SDL_DisableScreenSaver();
 
@@ -93,16 +97,16 @@ bool MainLoop::openWindow() {
     m_window.reset(SDL_CreateWindow(windowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                     int(m_screen.width * scale), int(m_screen.height * scale), flags));
     if (!m_window) {
-        consoleLog(std::string("screen: cannot open a window: ") + SDL_GetError());
+        m_parts.trace.log(std::string("screen: cannot open a window: ") + SDL_GetError());
         return false;
     }
-    setWindowIcon(m_window.get());
+    setWindowIcon(m_window.get(), m_parts.trace);
     m_sdlRenderer.reset(
         SDL_CreateRenderer(m_window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
     if (!m_sdlRenderer)
         m_sdlRenderer.reset(SDL_CreateRenderer(m_window.get(), -1, SDL_RENDERER_SOFTWARE));
     if (!m_sdlRenderer) {
-        consoleLog(std::string("screen: cannot draw in the window: ") + SDL_GetError());
+        m_parts.trace.log(std::string("screen: cannot draw in the window: ") + SDL_GetError());
         return false;
     }
     updateWindowScale();
@@ -117,55 +121,33 @@ void MainLoop::updateWindowScale() {
     if (m_options.fullscreen)
         m_screen.height = std::round(float(height) / m_scale);
     m_alerts.setScreen(m_screen, m_scale);
-    setNeedsDisplay();
+    m_parts.needsDisplay.set();
 }
 
 void MainLoop::setContent(std::shared_ptr<ImageView> root, std::function<void(Point)> touchesBegan) {
     m_root = std::move(root);
     m_touchesBegan = std::move(touchesBegan);
-    setNeedsDisplay();
-}
-
-void MainLoop::post(std::function<void()> work) {
-    {
-        std::lock_guard lock(m_postMutex);
-        m_posts.push_back(std::move(work));
-    }
-    if (m_wakeEvent != 0 && m_wakeEvent != Uint32(-1)) {
-        SDL_Event wake{};
-        wake.type = m_wakeEvent;
-        SDL_PushEvent(&wake);
-    }
+    m_parts.needsDisplay.set();
 }
 
 void MainLoop::after(double seconds, std::function<void()> work) {
     double delay = std::isfinite(seconds) && seconds > 0 ? seconds : 0;
-    m_timers.push_back({now() + delay, m_timerOrder++, std::move(work)});
+    m_timers.push_back({m_parts.clock.now() + delay, m_timerOrder++, std::move(work)});
 }
 
 void MainLoop::setWaitBarrier(std::function<void()> barrier) {
     m_waitBarrier = std::move(barrier);
 }
 
-bool MainLoop::hasPosts() {
-    std::lock_guard lock(m_postMutex);
-    return !m_posts.empty();
-}
-
 void MainLoop::runPosts() {
-    std::deque<std::function<void()>> work;
-    {
-        std::lock_guard lock(m_postMutex);
-        work.swap(m_posts);
-    }
-    for (auto& item : work)
+    for (auto& item : m_parts.queue.takeAll())
         if (item)
             item();
 }
 
 void MainLoop::runTimers() {
     // Timers that fall due while others run wait for the next pass, as on the platform.
-    double time = now();
+    double time = m_parts.clock.now();
     std::vector<Timer> due;
     std::erase_if(m_timers, [&](Timer& timer) {
         if (timer.due > time)
@@ -184,9 +166,9 @@ void MainLoop::runTimers() {
 void MainLoop::frame() {
     runPosts();
     runTimers();
-    animator().advance(now());
-    bool animating = animator().isAnimating(now());
-    if (takeNeedsDisplay() || animating)
+    m_parts.animator.advance(m_parts.clock.now());
+    bool animating = m_parts.animator.isAnimating(m_parts.clock.now());
+    if (m_parts.needsDisplay.take() || animating)
         draw();
 }
 
@@ -194,7 +176,7 @@ void MainLoop::draw() {
     if (!m_renderer)
         return;
     if (m_root)
-        m_renderer->draw(*m_root, now(), m_scale);
+        m_renderer->draw(*m_root, m_parts.clock.now(), m_scale);
     else {
         SDL_SetRenderDrawColor(m_sdlRenderer.get(), 0, 0, 0, 255);
         SDL_RenderClear(m_sdlRenderer.get());
@@ -216,12 +198,12 @@ int MainLoop::millisecondsToNextWork() {
     for (const auto& timer : m_timers)
         if (next < 0 || timer.due < next)
             next = timer.due;
-    double end = animator().nextEnd();
+    double end = m_parts.animator.nextEnd();
     if (end >= 0 && (next < 0 || end < next))
         next = end;
     if (next < 0)
         return -1;
-    return std::max(0, int(std::ceil((next - now()) * 1000)));
+    return std::max(0, int(std::ceil((next - m_parts.clock.now()) * 1000)));
 }
 
 void MainLoop::handleEvents(bool wait) {
@@ -256,11 +238,11 @@ void MainLoop::handleEvents(bool wait) {
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
                 updateWindowScale();
-            setNeedsDisplay();
+            m_parts.needsDisplay.set();
             break;
         case SDL_RENDER_TARGETS_RESET:
         case SDL_RENDER_DEVICE_RESET:
-            setNeedsDisplay();
+            m_parts.needsDisplay.set();
             break;
         default:
             break;
@@ -276,7 +258,7 @@ int MainLoop::run() {
         return 1;
     while (!m_quit) {
         std::uint64_t start = SDL_GetTicks64();
-        bool busy = animator().isAnimating(now()) || hasPosts() || needsDisplay();
+        bool busy = m_parts.animator.isAnimating(m_parts.clock.now()) || !m_parts.queue.isEmpty() || m_parts.needsDisplay.isSet();
         handleEvents(!busy);
         if (m_quit)
             break;
@@ -302,14 +284,14 @@ int MainLoop::runScript(const Script& script) {
         switch (command.kind) {
         case ScriptCommand::Kind::Wait: {
             // Steps of 1/60 s counted from the start of the wait, so that rounding never adds up.
-            const double start = now();
+            const double start = m_parts.clock.now();
             const double total = std::max(0.0, command.seconds);
             const auto steps = std::int64_t(std::ceil(total / frameInterval - 1e-9));
             for (std::int64_t step = 1; step <= steps && !m_quit; ++step) {
                 if (m_waitBarrier)
                     m_waitBarrier();
                 double target = start + std::min(total, double(step) * frameInterval);
-                advanceVirtualClock(target - now());
+                m_parts.clock.advance(target - m_parts.clock.now());
                 frame();
             }
             break;
@@ -320,7 +302,7 @@ int MainLoop::runScript(const Script& script) {
             break;
         case ScriptCommand::Kind::Alert:
             if (!m_alerts.pressButton(command.index))
-                consoleLog("script: line " + std::to_string(command.line) + ": no alert button " +
+                m_parts.trace.log("script: line " + std::to_string(command.line) + ": no alert button " +
                            std::to_string(command.index));
             frame();
             break;
@@ -348,14 +330,14 @@ void MainLoop::quit() {
 
 bool MainLoop::writeShot(const std::string& path) {
     if (!m_offscreen) {
-        consoleLog("script: shots are taken headless only: " + path);
+        m_parts.trace.log("script: shots are taken headless only: " + path);
         return false;
     }
-    if (takeNeedsDisplay())
+    if (m_parts.needsDisplay.take())
         draw();
     SDL_RenderFlush(m_sdlRenderer.get());
     if (IMG_SavePNG(m_offscreen.get(), path.c_str()) != 0) {
-        consoleLog("script: cannot write " + path + ": " + SDL_GetError());
+        m_parts.trace.log("script: cannot write " + path + ": " + SDL_GetError());
         return false;
     }
     return true;

@@ -15,21 +15,35 @@
 // what a window would show.
 
 #include "platform/alert/AlertPresenter.h"
+#include "platform/core/Clock.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/NeedsDisplay.h"
 #include "platform/core/SdlPointers.h"
+#include "platform/core/Trace.h"
+#include "platform/view/Animator.h"
+#include "platform/view/Image.h"
 #include "platform/geometry/Geometry.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/Renderer.h"
 #include "platform/view/ScriptCommand.h"
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 namespace torvane::platform {
+
+// What the loop drives, owned by the platform's context.
+struct MainLoopParts {
+    Clock& clock;
+    Trace& trace;
+    NeedsDisplay& needsDisplay;
+    MainQueue& queue;
+    Animator& animator;
+    ImageCache& images;
+};
 
 struct MainLoopOptions {
     bool headless{false};
@@ -40,7 +54,7 @@ struct MainLoopOptions {
 
 class MainLoop {
   public:
-    explicit MainLoop(MainLoopOptions options);
+    MainLoop(MainLoopParts parts, MainLoopOptions options);
     ~MainLoop();
     MainLoop(const MainLoop&) = delete;
     MainLoop& operator=(const MainLoop&) = delete;
@@ -60,7 +74,7 @@ class MainLoop {
     [[nodiscard]] AlertPresenter& alerts() { return m_alerts; }
 
     // Runs `work` on the main thread at the next pass of the loop. Any thread.
-    void post(std::function<void()> work);
+    void post(std::function<void()> work) { m_parts.queue.post(std::move(work)); }
     // Runs `work` on the main thread once `seconds` have passed on the application's clock.
     void after(double seconds, std::function<void()> work);
     // Called by the script's `wait` before each step of the clock, so that work running on other
@@ -98,9 +112,9 @@ class MainLoop {
     void draw();
     void handleEvents(bool wait);
     void updateWindowScale();
-    [[nodiscard]] bool hasPosts();
     [[nodiscard]] int millisecondsToNextWork();
 
+    MainLoopParts m_parts;
     MainLoopOptions m_options;
     Size m_screen;
     float m_scale{1};
@@ -125,8 +139,6 @@ class MainLoop {
     std::function<void(Point)> m_touchesBegan;
     AlertPresenter m_alerts;
 
-    std::mutex m_postMutex;
-    std::deque<std::function<void()>> m_posts;
     std::vector<Timer> m_timers;
     std::uint64_t m_timerOrder{0};
     std::function<void()> m_waitBarrier;

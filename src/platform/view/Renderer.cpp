@@ -1,6 +1,5 @@
 #include "platform/view/Renderer.h"
 
-#include "platform/core/ConsoleLog.h"
 #include "platform/view/Image.h"
 #include "platform/view/ImageView.h"
 
@@ -86,7 +85,7 @@ void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<St
 
 } // namespace
 
-Renderer::Renderer(SDL_Renderer* renderer) : m_renderer(renderer) {}
+Renderer::Renderer(SDL_Renderer* renderer, Trace& trace) : m_renderer(renderer), m_trace(trace) {}
 
 SDL_Texture* Renderer::texture(const std::shared_ptr<Image>& image) {
     if (!image)
@@ -99,7 +98,7 @@ SDL_Texture* Renderer::texture(const std::shared_ptr<Image>& image) {
     }
     TexturePointer texture(SDL_CreateTextureFromSurface(m_renderer, image->surface()));
     if (!texture) {
-        consoleLog("render: cannot make a texture of " + image->fileName() + ": " + SDL_GetError());
+        m_trace.log("render: cannot make a texture of " + image->fileName() + ": " + SDL_GetError());
     } else {
         SDL_SetTextureBlendMode(texture.get(), image->isOpaque() ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
         // Linear filtering where the renderer has it: the pictures are scaled in the opening zoom.

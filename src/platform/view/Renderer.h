@@ -7,6 +7,7 @@
 // a perspective quad is cut into a grid, as SDL maps textures affinely per triangle.
 
 #include "platform/core/SdlPointers.h"
+#include "platform/core/Trace.h"
 #include "platform/geometry/Geometry.h"
 
 #include <memory>
@@ -20,7 +21,7 @@ class ImageView;
 class Renderer {
   public:
     // `renderer` is not owned and must outlive this object.
-    explicit Renderer(SDL_Renderer* renderer);
+    Renderer(SDL_Renderer* renderer, Trace& trace);
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
@@ -40,6 +41,7 @@ class Renderer {
     };
 
     SDL_Renderer* m_renderer;
+    Trace& m_trace;
     std::unordered_map<const Image*, CachedTexture> m_textures;
 };
 

@@ -1,6 +1,5 @@
 #include "platform/view/WindowIcon.h"
 
-#include "platform/core/ConsoleLog.h"
 #include "platform/storage/ResourceBundle.h"
 
 #include <SDL.h>
@@ -19,15 +18,15 @@ void announceApplicationId() {
     ::setenv("SDL_VIDEO_X11_WMCLASS", applicationId, 0);
 }
 
-void setWindowIcon(SDL_Window* window) {
+void setWindowIcon(SDL_Window* window, Trace& trace) {
     if (!window)
         return;
-    auto path = pathForResource(applicationId, "png");
+    auto path = pathForResource(trace, applicationId, "png");
     if (!path)
         return;
     std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> icon(IMG_Load(path->c_str()), SDL_FreeSurface);
     if (!icon) {
-        consoleLog("screen: cannot read the window's icon: " + std::string(IMG_GetError()));
+        trace.log("screen: cannot read the window's icon: " + std::string(IMG_GetError()));
         return;
     }
     SDL_SetWindowIcon(window, icon.get());

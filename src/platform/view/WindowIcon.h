@@ -4,6 +4,8 @@
 // the metainfo and the icon (data/) given to the window system as its Wayland app id and X11
 // class, and the icon drawn on the window itself.
 
+#include "platform/core/Trace.h"
+
 struct SDL_Window;
 
 namespace torvane::platform {
@@ -15,6 +17,6 @@ inline constexpr const char* applicationId = "app.torvane.Torvane";
 void announceApplicationId();
 
 // The application's icon on WINDOW; without the picture the window keeps the system's default.
-void setWindowIcon(SDL_Window* window);
+void setWindowIcon(SDL_Window* window, Trace& trace);
 
 } // namespace torvane::platform

@@ -6,14 +6,13 @@
 
 #include "platform/core/AdvertisingIdentifier.h"
 #include "platform/core/BuildConfiguration.h"
-#include "platform/core/ConsoleLog.h"
 #include "platform/net/UrlConnection.h"
 #include "platform/storage/SettingsStore.h"
 
 #include <string>
 #include <string_view>
 
-namespace torvane::screen {
+namespace torvane::app {
 
 namespace {
 
@@ -33,9 +32,10 @@ std::string installReportUrl(std::string_view identifier) {
 
 } // namespace
 
-void TorvaneViewController::recordInstallIfNeeded() {
+void recordInstallIfNeeded(platform::Context& context) {
+    auto& store = context.settings;
     // Any string counts as reported, not only the "TRUE" that we write.
-    if (m_environment.settingsStore().stringForKey(markerKey))
+    if (store.stringForKey(markerKey))
         return;
 
     platform::UrlRequest request;
@@ -43,12 +43,11 @@ void TorvaneViewController::recordInstallIfNeeded() {
     request.connectTimeoutSeconds = connectTimeoutSeconds;
     request.timeoutSeconds = totalTimeoutSeconds;
     // The answer is never looked at, and a request that could not even start is not retried.
-    platform::startUrlConnection(std::move(request));
+    platform::startUrlConnection(context.trace, context.work, std::move(request));
 
-    auto& store = fetchDefaults();
     store.setObject("TRUE", markerKey);
     store.synchronize();
-    platform::consoleLog(reportedLine);
+    context.trace.log(reportedLine);
 }
 
-} // namespace torvane::screen
+} // namespace torvane::app

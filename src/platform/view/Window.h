@@ -1,8 +1,8 @@
 #pragma once
 
-// Placeholder for the one platform type that the delegate holds but whose real version comes
-// with the application's integration: the window. It carries just enough for the delegate to be
-// built and tested; integration replaces it with the main loop's window.
+// The application's only window as the delegate builds it: the main screen's frame and the views
+// put into it. The main loop shows its first view and sends touches to the controller that owns
+// that view.
 
 #include "platform/geometry/Geometry.h"
 #include "platform/view/ImageView.h"
@@ -12,7 +12,6 @@
 
 namespace torvane::platform {
 
-// The application's only window: it holds the controller's view.
 struct Window {
     Rect frame;
     std::vector<std::shared_ptr<ImageView>> subviews;
