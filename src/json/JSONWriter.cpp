@@ -102,8 +102,10 @@ Data JSONWriter::takeData() {
     // Only a buffer that is mostly empty room gives the room back. Shrinking a large block hands
     // its tail to the allocator, which may return it to the system, and the next large text then
     // faults its pages in afresh: that cost more than the whole writing in measurements.
+    // An empty text keeps one byte: realloc to zero bytes would free the block and give null.
     if (m_capacity - m_size > m_size / 2 + 64) {
-        if (auto* fitted = static_cast<std::uint8_t*>(std::realloc(m_bytes.get(), m_size))) {
+        if (auto* fitted =
+                static_cast<std::uint8_t*>(std::realloc(m_bytes.get(), std::max<std::size_t>(m_size, 1)))) {
             (void)m_bytes.release();
             m_bytes.reset(fitted);
         }
@@ -114,6 +116,9 @@ Data JSONWriter::takeData() {
 }
 
 void JSONWriter::writeRaw(std::string_view bytes) {
+    // An empty fragment has no bytes, and before the first write there is no buffer either.
+    if (bytes.empty())
+        return;
     std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
     m_size += bytes.size();
 }
