@@ -86,8 +86,7 @@ bool DataScanner::scanUTF8String(const char* literal, Value* out) {
 
 bool DataScanner::scanString(const Value& string, Value* out) {
     std::string bytes = string.utf8();
-    if (std::size_t(m_end - m_current) < bytes.size() ||
-        std::memcmp(m_current, bytes.data(), bytes.size()) != 0)
+    if (!matchesAtCursor(bytes.data(), bytes.size()))
         return false;
     m_current += bytes.size();
     if (out)
