@@ -288,7 +288,7 @@ class JSONScanner::Parser {
   public:
     explicit Parser(JSONScanner& scanner)
         : m_scanner(scanner), p(scanner.m_current), m_end(scanner.m_end),
-          m_arena(std::make_shared<Arena>(firstBlockBytes(std::size_t(scanner.m_end - scanner.m_current)))) {}
+          m_arena(std::make_shared<Arena>(firstBlockBytes)) {}
 
     // Every method returns false on failure, with the failure's code in `code` and the cursor
     // back where the Parts say; `has` tells a success with a value from one without.
@@ -496,12 +496,9 @@ class JSONScanner::Parser {
     long code{0};
 
   private:
-    static std::size_t firstBlockBytes(std::size_t inputBytes) {
-        // The tree of typical JSON text takes one to two times its size (strings widen to
-        // UTF-16, whitespace and punctuation vanish), so one block usually holds all of it and
-        // no second, doubled block is needed (twitter.json: 1.5 to 2 times).
-        return std::max<std::size_t>(256, inputBytes * 2);
-    }
+    // The arena starts small and grows in chunks with the tree: a value read from the front of a
+    // large buffer must not hold memory in proportion to the buffer.
+    static constexpr std::size_t firstBlockBytes = 1024;
 
     std::uint8_t current() const { return p < m_end ? *p : 0; }
 

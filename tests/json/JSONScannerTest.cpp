@@ -308,6 +308,21 @@ TEST(JSONScanner, AByteOrderMarkIsNotRemoved) {
     EXPECT_TRUE(scan.value.isNone());
 }
 
+TEST(JSONScanner, AValueHoldsMemoryInProportionToItself) {
+    // One number at the front of a large buffer: its tree must not be sized by the rest.
+    std::string text = "1" + std::string(4 << 20, ' ');
+    Value number;
+    auto scanner = jsonScanner(text);
+    ASSERT_TRUE(scanner.scanJSONNumberConstant(&number, nullptr));
+    EXPECT_LT(number.arena()->bytesReserved(), 4096u);
+
+    std::string strings = "[" + std::string(1000, ' ') + "\"a\"," + std::string(1 << 20, ' ') + "\"b\"]";
+    Value array;
+    auto arrayScanner = jsonScanner(strings);
+    ASSERT_TRUE(arrayScanner.scanJSONObject(&array, nullptr));
+    EXPECT_LT(array.arena()->bytesReserved(), 4096u);
+}
+
 TEST(JSONScanner, ValuesOutliveTheirScanner) {
     Value value;
     {
