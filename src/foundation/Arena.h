@@ -51,6 +51,13 @@ class Arena {
         return target;
     }
 
+    // Takes back the unused tail [usedEnd, allocationEnd) of the latest allocation, for callers
+    // that allocate for the worst case; it stays allocated when anything was allocated since.
+    void giveBack(const void* usedEnd, const void* allocationEnd) {
+        if (allocationEnd == m_cursor)
+            m_cursor = static_cast<std::byte*>(const_cast<void*>(usedEnd));
+    }
+
     // Values built from parts of other trees point into those trees' arenas; this keeps them alive.
     void keepAlive(std::shared_ptr<const Arena> other);
 

@@ -1,6 +1,7 @@
 #include "json/DataScanner.h"
 
-#include <charconv>
+#include <fast_float/fast_float.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -188,15 +189,10 @@ double DataScanner::numeralValue(const std::uint8_t* run, std::size_t size, std:
         double value = double(integer);
         return run[0] == '-' ? -value : value;
     }
+    // fast_float is exact, and on overflow and underflow gives the infinity or the zero.
     const char* first = reinterpret_cast<const char*>(run);
     double value = 0;
-    auto result = std::from_chars(first, first + i, value);
-    if (result.ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value alone on overflow and underflow; strtod gives the
-        // infinity or the zero.
-        std::string copy(first, i);
-        value = std::strtod(copy.c_str(), nullptr);
-    }
+    fast_float::from_chars(first, first + i, value);
     return value;
 }
 

@@ -189,6 +189,20 @@ TEST(JSONScanner, LaterKeysWinAndKeepTheFirstPlace) {
     ASSERT_EQ(unique.count(), 101u);
     EXPECT_EQ(unique.keyAt(99).units(), u"k99");
     EXPECT_EQ(unique.valueAt(100).doubleValue(), -1);
+
+    // Repeats hidden behind a nested dictionary with the same keys, and a key written with an
+    // escape against the same key written plainly.
+    Value hidden = parsed(R"({"a":1,"b":{"a":2,"b":3},"c":{"d":{"a":0}},"a":4,"e":{"a":5,"a":6}})");
+    ASSERT_EQ(hidden.count(), 4u);
+    EXPECT_EQ(hidden.valueAt(0).doubleValue(), 4);
+    EXPECT_EQ(hidden.objectForKey("b").count(), 2u);
+    EXPECT_EQ(hidden.objectForKey("e").count(), 1u);
+    EXPECT_EQ(hidden.objectForKey("e").valueAt(0).doubleValue(), 6);
+    Value escaped = parsed(R"({"\u0061":1,"a":2,"x":{"a":3,"\u0061":4}})");
+    ASSERT_EQ(escaped.count(), 2u);
+    EXPECT_EQ(escaped.valueAt(0).doubleValue(), 2);
+    EXPECT_EQ(escaped.objectForKey("x").count(), 1u);
+    EXPECT_EQ(escaped.objectForKey("x").valueAt(0).doubleValue(), 4);
 }
 
 TEST(JSONScanner, DispatchOnTheFirstCharacter) {
