@@ -11,9 +11,7 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "json/ByteRuns.h"
 
 namespace torvane {
 
@@ -60,7 +58,7 @@ std::uint8_t* writeEscape(std::uint8_t* out, char16_t unit, char escape) {
     return out;
 }
 
-#if defined(__SSE2__)
+#if defined(TORVANE_BYTE_RUNS_SSE2)
 // Writes the eight units at `units` narrowed to bytes (the caller has room for them) and returns
 // how many of them, from the first, are ASCII written as they stand.
 std::size_t cleanASCIIPrefix(const char16_t* units, std::uint8_t* out) {
@@ -255,7 +253,7 @@ void JSONWriter::writeString(std::u16string_view units) {
     const char16_t* unit = units.data();
     const char16_t* const end = unit + units.size();
     while (unit < end) {
-#if defined(__SSE2__)
+#if defined(TORVANE_BYTE_RUNS_SSE2)
         // Eight units at a time while they are ASCII that needs no escape; SSE2 is part of every
         // x86-64 processor, so this needs no processor-specific build.
         if (end - unit >= 8) {
@@ -273,22 +271,30 @@ void JSONWriter::writeString(std::u16string_view units) {
                 *out++ = std::uint8_t(c);
             else
                 out = writeEscape(out, c, escape);
-        } else if (c < 0x800) {
-            *out++ = std::uint8_t(0xC0 | (c >> 6));
-            *out++ = std::uint8_t(0x80 | (c & 0x3F));
-        } else if (!isHighSurrogate(c) && !isLowSurrogate(c)) {
-            *out++ = std::uint8_t(0xE0 | (c >> 12));
-            *out++ = std::uint8_t(0x80 | ((c >> 6) & 0x3F));
-            *out++ = std::uint8_t(0x80 | (c & 0x3F));
-        } else if (isHighSurrogate(c) && unit < end && isLowSurrogate(*unit)) {
-            char32_t codePoint = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
-            *out++ = std::uint8_t(0xF0 | (codePoint >> 18));
-            *out++ = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
-            *out++ = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
-            *out++ = std::uint8_t(0x80 | (codePoint & 0x3F));
-        } else {
-            // A lone surrogate has no UTF-8; the escape gives readers back the very unit.
-            out = writeUnicodeEscape(out, c);
+            continue;
+        }
+        // Text beyond ASCII comes in runs (the words of one script): stay here for the whole run.
+        for (;;) {
+            if (c < 0x800) {
+                *out++ = std::uint8_t(0xC0 | (c >> 6));
+                *out++ = std::uint8_t(0x80 | (c & 0x3F));
+            } else if (!isHighSurrogate(c) && !isLowSurrogate(c)) {
+                *out++ = std::uint8_t(0xE0 | (c >> 12));
+                *out++ = std::uint8_t(0x80 | ((c >> 6) & 0x3F));
+                *out++ = std::uint8_t(0x80 | (c & 0x3F));
+            } else if (isHighSurrogate(c) && unit < end && isLowSurrogate(*unit)) {
+                char32_t codePoint = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
+                *out++ = std::uint8_t(0xF0 | (codePoint >> 18));
+                *out++ = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
+                *out++ = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
+                *out++ = std::uint8_t(0x80 | (codePoint & 0x3F));
+            } else {
+                // A lone surrogate has no UTF-8; the escape gives readers back the very unit.
+                out = writeUnicodeEscape(out, c);
+            }
+            if (unit == end || *unit < 0x80)
+                break;
+            c = *unit++;
         }
     }
     *out++ = '"';

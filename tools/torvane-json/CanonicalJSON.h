@@ -5,6 +5,7 @@
 // \u with lowercase hex, numbers with %.17g, no spaces.
 
 #include "foundation/Value.h"
+#include "json/JSONStringEscaping.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,17 +17,7 @@
 namespace torvane::tool {
 
 inline void appendCanonicalString(std::u16string_view units, std::string& out) {
-    out += '"';
-    for (char16_t unit : units) {
-        if (unit >= 0x20 && unit <= 0x7E && unit != '"' && unit != '\\') {
-            out += char(unit);
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(unit));
-            out += escape;
-        }
-    }
-    out += '"';
+    appendQuotedJSONString(out, units, JSONEscaping::asciiOnly);
 }
 
 inline void appendCanonical(const Value& value, std::string& out) {
