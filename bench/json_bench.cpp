@@ -1,17 +1,17 @@
 // json_bench: parse-to-tree and tree-to-text throughput, and the memory each tree holds, of
 // Torvane's JSON library next to RapidJSON, nlohmann::json and simdjson, in one run on one machine.
 //
-//     json_bench [DIRECTORY] [--seconds S] [--rounds N]
+//     json_bench [DIRECTORY] [--seconds S] [--rounds N] [--save FOLDER]
 //
 // DIRECTORY holds twitter.json, citm_catalog.json and canada.json (default: bench/data in the
 // source tree). Three more texts are generated at start from a fixed seed, the same on every run:
 //     strings.json    strings with escapes and non-ASCII text (about 5 MB)
 //     nested.json     documents nested 500 deep (about 5 MB)
 //     integers.json   an array of a million small integers
-// Each figure is the best of batches of calls, repeated for S seconds (default 0.4) in each of N
-// rounds (default 3): the best is the least disturbed by other work on the machine. The tree's
-// memory is what a counting allocator sees allocated and not yet freed once the tree is built.
-// The last lines are the summary, one per file:
+// --save writes the three generated texts to FOLDER and measures nothing. Each figure is the best of batches
+// of calls, repeated for S seconds (default 0.4) in each of N rounds (default 3): the best is the least
+// disturbed by other work on the machine. The tree's memory is what a counting allocator sees allocated and
+// not yet freed once the tree is built. The last lines are the summary, one per file:
 //     ratio FILE read=R1 write=R2 nlohmann_read=R3
 // R1 and R2 are Torvane's throughput divided by RapidJSON's, R3 Torvane's read throughput divided
 // by nlohmann::json's; a higher ratio is faster.
@@ -139,6 +139,7 @@ struct Options {
     std::string directory = TORVANE_BENCH_JSON_DIR;
     double secondsPerFigure = 0.4;
     int rounds = 3;
+    std::string saveFolder;
 };
 
 // Keeps the optimiser from dropping work whose result is otherwise unused.
@@ -363,8 +364,24 @@ int main(int argc, char** argv) {
             options.secondsPerFigure = std::atof(argv[++i]);
         else if (argument == "--rounds" && i + 1 < argc)
             options.rounds = std::max(1, std::atoi(argv[++i]));
+        else if (argument == "--save" && i + 1 < argc)
+            options.saveFolder = argv[++i];
         else
             options.directory = argument;
+    }
+
+    if (!options.saveFolder.empty()) {
+        for (const auto& [file, text] : {std::pair<const char*, std::string>{"strings.json", stringsText()},
+                                         {"nested.json", nestedText()},
+                                         {"integers.json", integersText()}}) {
+            std::ofstream out(options.saveFolder + "/" + file, std::ios::binary);
+            out << text;
+            if (!out) {
+                std::fprintf(stderr, "json_bench: cannot write %s/%s\n", options.saveFolder.c_str(), file);
+                return 2;
+            }
+        }
+        return 0;
     }
 
     std::printf(

@@ -208,6 +208,7 @@ class KeyTable {
     struct Entry {
         const std::uint8_t* bytes{nullptr}; // the key's text in the buffer, which outlives the scan
         std::uint32_t size{0};
+        std::size_t hash{0};
         const char16_t* units{nullptr};
         // Where the key was last pushed on the parser's member stack.
         std::size_t lastPosition{noPosition};
@@ -218,7 +219,8 @@ class KeyTable {
         if (m_slots.empty())
             m_slots.resize(initialSlots);
         std::size_t mask = m_slots.size() - 1;
-        for (std::size_t slot = hash(bytes, size) & mask;; slot = (slot + 1) & mask) {
+        std::size_t keyHash = hash(bytes, size);
+        for (std::size_t slot = keyHash & mask;; slot = (slot + 1) & mask) {
             Entry& entry = m_slots[slot];
             if (!entry.units) {
                 if (m_count >= maximumKeys)
@@ -230,9 +232,10 @@ class KeyTable {
                 ++m_count;
                 entry.bytes = bytes;
                 entry.size = size;
+                entry.hash = keyHash;
                 return &entry;
             }
-            if (entry.size == size && std::memcmp(entry.bytes, bytes, size) == 0)
+            if (entry.hash == keyHash && entry.size == size && sameBytes(entry.bytes, bytes, size))
                 return &entry;
         }
     }
@@ -242,6 +245,21 @@ class KeyTable {
     // Past this many different keys the document is not made of records; new keys then go
     // unshared rather than growing the table without end.
     static constexpr std::size_t maximumKeys = 16384;
+
+    // Keys are short: word compares, without a call.
+    static bool sameBytes(const std::uint8_t* left, const std::uint8_t* right, std::uint32_t size) {
+        for (; size >= 8; size -= 8, left += 8, right += 8) {
+            std::uint64_t leftWord, rightWord;
+            std::memcpy(&leftWord, left, 8);
+            std::memcpy(&rightWord, right, 8);
+            if (leftWord != rightWord)
+                return false;
+        }
+        for (; size > 0; --size)
+            if (*left++ != *right++)
+                return false;
+        return true;
+    }
 
     static std::size_t hash(const std::uint8_t* bytes, std::uint32_t size) {
         std::uint64_t head = 0, tail = 0;
@@ -263,7 +281,7 @@ class KeyTable {
         for (const Entry& entry : old) {
             if (!entry.units)
                 continue;
-            std::size_t slot = hash(entry.bytes, entry.size) & mask;
+            std::size_t slot = entry.hash & mask;
             while (m_slots[slot].units)
                 slot = (slot + 1) & mask;
             m_slots[slot] = entry;
@@ -280,7 +298,13 @@ class JSONScanner::Parser {
   public:
     explicit Parser(JSONScanner& scanner)
         : m_scanner(scanner), m_cursor(scanner.m_current), m_end(scanner.m_end),
-          m_arena(std::make_shared<Arena>(firstBlockBytes)) {}
+          m_arena(std::make_shared<Arena>(firstBlockBytes)) {
+        // No array can hold more elements than half the bytes that remain ("1,"), and the stack
+        // never has to move its elements while it holds no more than that. Room reserved is only
+        // address space until an element is written to it, so the bound may be generous.
+        auto remaining = std::size_t(m_end - m_cursor);
+        m_elements.reserve(std::min(remaining / 2 + 1, maximumReservedElements));
+    }
 
     // Every method returns false on failure, with the failure's code in `code` and the cursor
     // back where the failing scan began; `has` tells a success with a value from one without.
@@ -494,6 +518,7 @@ class JSONScanner::Parser {
     // The arena starts small and grows in chunks with the tree: a value read from the front of a
     // large buffer must not hold memory in proportion to the buffer.
     static constexpr std::size_t firstBlockBytes = 1024;
+    static constexpr std::size_t maximumReservedElements = std::size_t(1) << 22;
     // The units of the empty key, which the arena does not allocate; shared keys need an address.
     static constexpr char16_t emptyUnits[1] = {0};
 
@@ -578,19 +603,41 @@ class JSONScanner::Parser {
                 long failure = decodeEscape(source, target);
                 if (failure != 0)
                     return fail(failure, start);
-            } else {
-                char32_t codePoint = 0;
-                std::size_t length = decodeUTF8(source, std::size_t(m_end - source), codePoint);
-                if (length == 0)
-                    return fail(stringNotUTF8, start);
-                source += length;
-                target = appendUTF16(codePoint, target);
+            } else if (!decodeNonASCIIRun(source, target, close)) {
+                return fail(stringNotUTF8, start);
             }
         }
         auto size = std::size_t(target - units);
         m_arena->giveBack(units + size, units + room);
         out = Node::makeString(size ? units : nullptr, std::uint32_t(size));
         m_cursor = source + 1;
+        return true;
+    }
+
+    // Decodes the run of characters from U+0080 on at `source` (the words of one script come in
+    // such runs); false at bytes that are not UTF-8. Two- and three-byte sequences, nearly all
+    // of them, are decoded here; the rest by the general decoder.
+    bool decodeNonASCIIRun(const std::uint8_t*& source, char16_t*& target, const std::uint8_t* close) const {
+        auto continuation = [](std::uint8_t byte) { return (byte & 0xC0) == 0x80; };
+        do {
+            std::uint8_t lead = source[0];
+            std::size_t available = std::size_t(close - source);
+            if (lead >= 0xC2 && lead <= 0xDF && available >= 2 && continuation(source[1])) {
+                *target++ = char16_t((lead & 0x1F) << 6 | (source[1] & 0x3F));
+                source += 2;
+            } else if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && available >= 3 &&
+                       continuation(source[1]) && continuation(source[2])) {
+                *target++ = char16_t((lead & 0x0F) << 12 | (source[1] & 0x3F) << 6 | (source[2] & 0x3F));
+                source += 3;
+            } else {
+                char32_t codePoint = 0;
+                std::size_t length = decodeUTF8(source, std::size_t(m_end - source), codePoint);
+                if (length == 0)
+                    return false;
+                source += length;
+                target = appendUTF16(codePoint, target);
+            }
+        } while (source < close && *source >= 0x80);
         return true;
     }
 

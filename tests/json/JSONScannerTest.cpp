@@ -69,6 +69,33 @@ TEST(JSONScanner, StringsDecodeEscapesOneUnitEach) {
               u"a long plain ascii run of more than sixteen bytes");
 }
 
+TEST(JSONScanner, EveryStopIsFoundAtEveryPositionOfABlock) {
+    // The inner loops take sixteen or eight bytes at a time: each kind of stop, and each kind of
+    // whitespace, at every position of two blocks must be seen where it is.
+    const std::pair<std::string, std::u16string> stops[] = {{"\\n", u"\n"},
+                                                            {"\\\\", u"\\"},
+                                                            {"\xC3\xA9", u"\u00e9"},
+                                                            {"\xE6\x9D\xB1", u"\u6771"},
+                                                            {"\xF0\x9F\x98\x80", u"\U0001F600"},
+                                                            {"\x7F", u"\x7F"}};
+    for (std::size_t position = 0; position < 40; ++position) {
+        std::string plain(position, 'a');
+        std::u16string plainUnits(position, u'a');
+        for (const auto& [bytes, units] : stops) {
+            EXPECT_EQ(parsed("\"" + plain + bytes + "bc\"").units(), plainUnits + units + u"bc") << position;
+            EXPECT_EQ(parsed("[\"" + plain + bytes + plain + "\"]")[0].units(),
+                      plainUnits + units + plainUnits);
+        }
+        EXPECT_EQ(parsed("\"" + plain + "\"").units(), plainUnits);
+        EXPECT_EQ(failureCode("\"" + plain + "\xFF" + plain + "\""), JSONScanner::stringNotUTF8);
+        EXPECT_EQ(failureCode("\"" + plain), JSONScanner::stringNotTerminated);
+        for (char space : std::string(" \t\n\v\f\r")) {
+            std::string spaces = std::string(position, ' ') + space + std::string(position, space);
+            EXPECT_EQ(parsed("[" + spaces + "1" + spaces + "," + spaces + "2" + spaces + "]").count(), 2u);
+        }
+    }
+}
+
 TEST(JSONScanner, BadStringsFailAndGoBack) {
     auto scanner = jsonScanner(R"(  "\x")");
     Error error;
