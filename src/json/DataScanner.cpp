@@ -144,24 +144,24 @@ bool DataScanner::scanUpToString(const Value& string, Value* out) {
 }
 
 double DataScanner::numeralValue(const std::uint8_t* run, std::size_t size, std::size_t* length) {
-    std::size_t i = 0;
-    if (i < size && run[i] == '-')
-        ++i;
+    std::size_t position = 0;
+    if (position < size && run[position] == '-')
+        ++position;
     std::size_t digits = 0;
     std::uint64_t integer = 0;
-    while (i < size && isDigit(run[i])) {
-        integer = integer * 10 + (run[i] - '0');
-        ++i;
+    while (position < size && isDigit(run[position])) {
+        integer = integer * 10 + (run[position] - '0');
+        ++position;
         ++digits;
     }
     bool plainInteger = true;
-    if (i < size && run[i] == '.') {
-        std::size_t point = i++;
+    if (position < size && run[position] == '.') {
+        std::size_t point = position++;
         std::size_t fraction = 0;
-        while (i < size && isDigit(run[i]))
-            ++i, ++fraction;
+        while (position < size && isDigit(run[position]))
+            ++position, ++fraction;
         if (digits + fraction == 0)
-            i = point;
+            position = point;
         else
             plainInteger = false;
         digits += fraction;
@@ -171,19 +171,19 @@ double DataScanner::numeralValue(const std::uint8_t* run, std::size_t size, std:
             *length = 0;
         return 0;
     }
-    if (i < size && (run[i] == 'e' || run[i] == 'E')) {
-        std::size_t exponent = i + 1;
+    if (position < size && (run[position] == 'e' || run[position] == 'E')) {
+        std::size_t exponent = position + 1;
         if (exponent < size && (run[exponent] == '+' || run[exponent] == '-'))
             ++exponent;
         if (exponent < size && isDigit(run[exponent])) {
             while (exponent < size && isDigit(run[exponent]))
                 ++exponent;
-            i = exponent;
+            position = exponent;
             plainInteger = false;
         }
     }
     if (length)
-        *length = i;
+        *length = position;
     // Up to 15 digits an integer is exact in a double, so the general conversion can be skipped.
     if (plainInteger && digits <= 15) {
         double value = double(integer);
@@ -192,7 +192,7 @@ double DataScanner::numeralValue(const std::uint8_t* run, std::size_t size, std:
     // fast_float is exact, and on overflow and underflow gives the infinity or the zero.
     const char* first = reinterpret_cast<const char*>(run);
     double value = 0;
-    fast_float::from_chars(first, first + i, value);
+    fast_float::from_chars(first, first + position, value);
     return value;
 }
 

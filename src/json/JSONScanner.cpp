@@ -88,22 +88,25 @@ enum class Encoding { UTF8, UTF16BE, UTF16LE, UTF32BE, UTF32LE };
 Encoding detectEncoding(const Data& data) {
     if (data.length() < 4)
         return Encoding::UTF8;
-    const std::uint8_t* b = data.bytes();
-    bool z0 = b[0] == 0, z1 = b[1] == 0, z2 = b[2] == 0, z3 = b[3] == 0;
-    if (z0 && z1 && z2 && !z3)
+    // One bit per leading byte that is zero, the first byte highest.
+    const std::uint8_t* bytes = data.bytes();
+    unsigned zeros = 0;
+    for (int i = 0; i < 4; ++i)
+        zeros = zeros << 1 | unsigned(bytes[i] == 0);
+    if (zeros == 0b1110)
         return Encoding::UTF32BE;
-    if (z0 && !z1 && z2 && !z3)
+    if (zeros == 0b1010)
         return Encoding::UTF16BE;
-    if (!z0 && z1 && z2 && z3)
+    if (zeros == 0b0111)
         return Encoding::UTF32LE;
-    if (!z0 && z1 && !z2 && z3)
+    if (zeros == 0b0101)
         return Encoding::UTF16LE;
     return Encoding::UTF8;
 }
 
 // Strict: an odd size, a lone surrogate or a code point past U+10FFFF gives nothing.
 std::optional<std::vector<std::uint8_t>> toUTF8(const Data& data, Encoding encoding) {
-    const std::uint8_t* b = data.bytes();
+    const std::uint8_t* bytes = data.bytes();
     std::size_t size = data.length();
     std::string utf8;
     utf8.reserve(size);
@@ -111,8 +114,9 @@ std::optional<std::vector<std::uint8_t>> toUTF8(const Data& data, Encoding encod
         if (size % 2 != 0)
             return std::nullopt;
         bool big = encoding == Encoding::UTF16BE;
-        auto unitAt = [&](std::size_t i) {
-            return char16_t(big ? (b[i] << 8 | b[i + 1]) : (b[i + 1] << 8 | b[i]));
+        auto unitAt = [&](std::size_t offset) {
+            return char16_t(big ? (bytes[offset] << 8 | bytes[offset + 1])
+                                : (bytes[offset + 1] << 8 | bytes[offset]));
         };
         for (std::size_t i = 0; i < size; i += 2) {
             char16_t unit = unitAt(i);
@@ -132,8 +136,9 @@ std::optional<std::vector<std::uint8_t>> toUTF8(const Data& data, Encoding encod
             return std::nullopt;
         bool big = encoding == Encoding::UTF32BE;
         for (std::size_t i = 0; i < size; i += 4) {
-            char32_t codePoint = big ? (char32_t(b[i]) << 24 | b[i + 1] << 16 | b[i + 2] << 8 | b[i + 3])
-                                     : (char32_t(b[i + 3]) << 24 | b[i + 2] << 16 | b[i + 1] << 8 | b[i]);
+            char32_t codePoint =
+                big ? (char32_t(bytes[i]) << 24 | bytes[i + 1] << 16 | bytes[i + 2] << 8 | bytes[i + 3])
+                    : (char32_t(bytes[i + 3]) << 24 | bytes[i + 2] << 16 | bytes[i + 1] << 8 | bytes[i]);
             if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
                 return std::nullopt;
             appendUTF8(codePoint, utf8);

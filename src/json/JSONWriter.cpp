@@ -264,37 +264,38 @@ void JSONWriter::writeString(std::u16string_view units) {
                 continue;
         }
 #endif
-        char16_t c = *unit++;
-        if (c < 0x80) {
-            char escape = escapes[c];
+        char16_t current = *unit++;
+        if (current < 0x80) {
+            char escape = escapes[current];
             if (escape == 0) [[likely]]
-                *out++ = std::uint8_t(c);
+                *out++ = std::uint8_t(current);
             else
-                out = writeEscape(out, c, escape);
+                out = writeEscape(out, current, escape);
             continue;
         }
         // Text beyond ASCII comes in runs (the words of one script): stay here for the whole run.
         for (;;) {
-            if (c < 0x800) {
-                *out++ = std::uint8_t(0xC0 | (c >> 6));
-                *out++ = std::uint8_t(0x80 | (c & 0x3F));
-            } else if (!isHighSurrogate(c) && !isLowSurrogate(c)) {
-                *out++ = std::uint8_t(0xE0 | (c >> 12));
-                *out++ = std::uint8_t(0x80 | ((c >> 6) & 0x3F));
-                *out++ = std::uint8_t(0x80 | (c & 0x3F));
-            } else if (isHighSurrogate(c) && unit < end && isLowSurrogate(*unit)) {
-                char32_t codePoint = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
+            if (current < 0x800) {
+                *out++ = std::uint8_t(0xC0 | (current >> 6));
+                *out++ = std::uint8_t(0x80 | (current & 0x3F));
+            } else if (!isHighSurrogate(current) && !isLowSurrogate(current)) {
+                *out++ = std::uint8_t(0xE0 | (current >> 12));
+                *out++ = std::uint8_t(0x80 | ((current >> 6) & 0x3F));
+                *out++ = std::uint8_t(0x80 | (current & 0x3F));
+            } else if (isHighSurrogate(current) && unit < end && isLowSurrogate(*unit)) {
+                char32_t codePoint =
+                    0x10000 + ((char32_t(current) - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
                 *out++ = std::uint8_t(0xF0 | (codePoint >> 18));
                 *out++ = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
                 *out++ = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
                 *out++ = std::uint8_t(0x80 | (codePoint & 0x3F));
             } else {
                 // A lone surrogate has no UTF-8; the escape gives readers back the very unit.
-                out = writeUnicodeEscape(out, c);
+                out = writeUnicodeEscape(out, current);
             }
             if (unit == end || *unit < 0x80)
                 break;
-            c = *unit++;
+            current = *unit++;
         }
     }
     *out++ = '"';
@@ -313,14 +314,14 @@ void JSONWriter::writeEscapedUTF8(std::string_view utf8) {
     // text as decoding to UTF-16 and applying the string rule.
     put('"');
     for (char byte : utf8) {
-        auto c = std::uint8_t(byte);
+        auto value = std::uint8_t(byte);
         std::uint8_t* out = room(6);
-        char escape = c < 0x80 ? escapes[c] : 0;
+        char escape = value < 0x80 ? escapes[value] : 0;
         if (escape == 0) {
-            *out = c;
+            *out = value;
             ++m_size;
         } else {
-            m_size += std::size_t(writeEscape(out, c, escape) - out);
+            m_size += std::size_t(writeEscape(out, value, escape) - out);
         }
     }
     put('"');

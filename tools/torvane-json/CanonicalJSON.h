@@ -45,8 +45,8 @@ inline void appendCanonical(const Value& value, std::string& out) {
     } else if (value.isDictionary()) {
         std::vector<std::size_t> order(value.count());
         std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return value.keyAt(a).units() < value.keyAt(b).units();
+        std::sort(order.begin(), order.end(), [&](std::size_t left, std::size_t right) {
+            return value.keyAt(left).units() < value.keyAt(right).units();
         });
         out += '{';
         for (std::size_t i = 0; i < order.size(); ++i) {
