@@ -151,22 +151,36 @@ void JSONWriter::writeObject(const Node& root) {
         }
         // The value is complete: close every container whose last element it was, then move on
         // to the next element of the innermost open one.
-        for (;;) {
+        node = nullptr;
+        while (!node) {
             if (m_stack.size() == base)
                 return;
             Frame& top = m_stack.back();
             const Node& container = *top.container;
+            if (container.kind == Kind::Array) {
+                // Scalars in a row, the bulk of most arrays, are written without leaving this loop.
+                while (++top.next < container.size) {
+                    const Node& element = container.elements[top.next];
+                    put(',');
+                    if (element.kind == Kind::Array || element.kind == Kind::Dictionary) {
+                        node = &element;
+                        break;
+                    }
+                    writeScalar(element);
+                }
+                if (node)
+                    break;
+                put(']');
+                m_stack.pop_back();
+                continue;
+            }
             if (++top.next < container.size) {
                 put(',');
-                if (container.kind == Kind::Array) {
-                    node = &container.elements[top.next];
-                } else {
-                    writeKey(container.members[top.next].key);
-                    node = &container.members[top.next].value;
-                }
+                writeKey(container.members[top.next].key);
+                node = &container.members[top.next].value;
                 break;
             }
-            put(container.kind == Kind::Array ? ']' : '}');
+            put('}');
             m_stack.pop_back();
         }
     }
@@ -225,6 +239,11 @@ void JSONWriter::writeNumber(const Node& number) {
         break;
     case NumberType::Double: {
         double value = number.number;
+        // Small whole numbers, the most common of all, skip the general conversion.
+        if (value >= 0 && value < 1e9 && double(std::uint32_t(value)) == value && !std::signbit(value)) {
+            writeSmallInteger(std::uint32_t(value));
+            return;
+        }
         if (!std::isfinite(value))
             raiseObjectException(number);
         char* first = reinterpret_cast<char*>(room(tokenRoom));
@@ -241,6 +260,28 @@ void JSONWriter::writeNumber(const Node& number) {
     char* first = reinterpret_cast<char*>(room(tokenRoom));
     char* end = std::to_chars(first, first + tokenRoom, number.integer).ptr;
     m_size += std::size_t(end - first);
+}
+
+void JSONWriter::writeSmallInteger(std::uint32_t value) {
+    static constexpr char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    std::size_t length = 1;
+    for (std::uint32_t power = 10; length < 9 && value >= power; power *= 10)
+        ++length;
+    std::uint8_t* out = room(length) + length;
+    m_size += length;
+    for (; value >= 100; value /= 100) {
+        out -= 2;
+        std::memcpy(out, pairs + 2 * (value % 100), 2);
+    }
+    if (value >= 10) {
+        out -= 2;
+        std::memcpy(out, pairs + 2 * value, 2);
+    } else {
+        *--out = std::uint8_t('0' + value);
+    }
 }
 
 void JSONWriter::writeString(std::u16string_view units) {
