@@ -28,19 +28,21 @@ namespace torvane::byteRuns {
 
 #if defined(TORVANE_BYTE_RUNS_SSE2)
 using Block = __m128i;
+constexpr int maskBitsPerByte = 1;
 inline Block load(const std::uint8_t* bytes) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
 }
-// One bit per byte, lowest first, set where the byte is '"', '\\' or from 0x80 on.
-inline unsigned stringStops(Block block) {
+// Masks of a block's bytes, first byte lowest, maskBitsPerByte bits per byte: set where the byte
+// is '"', '\\' or from 0x80 on (stringStops), '"' or '\\', or not whitespace.
+inline std::uint64_t stringStops(Block block) {
     return unsigned(_mm_movemask_epi8(block) | _mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('"'))) |
                     _mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8('\\'))));
 }
-inline unsigned quotesAndBackslashes(Block block) {
+inline std::uint64_t quotesAndBackslashes(Block block) {
     return unsigned(_mm_movemask_epi8(
         _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('"')), _mm_cmpeq_epi8(block, _mm_set1_epi8('\\')))));
 }
-inline unsigned nonWhitespace(Block block) {
+inline std::uint64_t nonWhitespace(Block block) {
     // 0x09-0x0D: the byte minus 9 is at most 4, unsigned.
     __m128i control = _mm_sub_epi8(block, _mm_set1_epi8(9));
     __m128i isControl = _mm_cmpeq_epi8(_mm_max_epu8(control, _mm_set1_epi8(4)), _mm_set1_epi8(4));
@@ -59,32 +61,23 @@ inline Block load(const std::uint8_t* bytes) {
     return vld1q_u8(bytes);
 }
 // NEON has no movemask; four bits per byte of a 64-bit word serve as well for finding the first.
+constexpr int maskBitsPerByte = 4;
 inline std::uint64_t nibbleMask(uint8x16_t matches) {
     return vget_lane_u64(vreinterpret_u64_u8(vshrn_n_u16(vreinterpretq_u16_u8(matches), 4)), 0);
 }
-inline unsigned fromNibbles(std::uint64_t nibbles) {
-    unsigned mask = 0;
-    for (int byte = 0; nibbles != 0; ++byte, nibbles >>= 4)
-        mask |= unsigned(nibbles & 1) << byte;
-    return mask;
-}
-inline unsigned stringStops(Block block) {
+inline std::uint64_t stringStops(Block block) {
     uint8x16_t stops =
         vorrq_u8(vcgeq_u8(block, vdupq_n_u8(0x80)),
                  vorrq_u8(vceqq_u8(block, vdupq_n_u8('"')), vceqq_u8(block, vdupq_n_u8('\\'))));
-    std::uint64_t nibbles = nibbleMask(stops);
-    return nibbles == 0 ? 0 : fromNibbles(nibbles & 0x1111111111111111ull);
+    return nibbleMask(stops);
 }
-inline unsigned quotesAndBackslashes(Block block) {
-    std::uint64_t nibbles =
-        nibbleMask(vorrq_u8(vceqq_u8(block, vdupq_n_u8('"')), vceqq_u8(block, vdupq_n_u8('\\'))));
-    return nibbles == 0 ? 0 : fromNibbles(nibbles & 0x1111111111111111ull);
+inline std::uint64_t quotesAndBackslashes(Block block) {
+    return nibbleMask(vorrq_u8(vceqq_u8(block, vdupq_n_u8('"')), vceqq_u8(block, vdupq_n_u8('\\'))));
 }
-inline unsigned nonWhitespace(Block block) {
+inline std::uint64_t nonWhitespace(Block block) {
     uint8x16_t isControl = vcleq_u8(vsubq_u8(block, vdupq_n_u8(9)), vdupq_n_u8(4));
     uint8x16_t isSpace = vceqq_u8(block, vdupq_n_u8(' '));
-    std::uint64_t nibbles = nibbleMask(vmvnq_u8(vorrq_u8(isControl, isSpace)));
-    return nibbles == 0 ? 0 : fromNibbles(nibbles & 0x1111111111111111ull);
+    return nibbleMask(vmvnq_u8(vorrq_u8(isControl, isSpace)));
 }
 inline void widen(Block block, char16_t* target) {
     vst1q_u16(reinterpret_cast<std::uint16_t*>(target), vmovl_u8(vget_low_u8(block)));
@@ -92,6 +85,7 @@ inline void widen(Block block, char16_t* target) {
 }
 #else
 // Two 64-bit words stand in for a block; masks have one bit per byte, as with SSE2.
+constexpr int maskBitsPerByte = 1;
 struct Block {
     std::uint64_t low;
     std::uint64_t high;
@@ -122,16 +116,16 @@ inline std::uint64_t equalBytes(std::uint64_t word, std::uint8_t byte) {
 inline unsigned stringStops(std::uint64_t word) {
     return gatherHighBits((word & repeatByte(0x80)) | equalBytes(word, '"') | equalBytes(word, '\\'));
 }
-inline unsigned stringStops(Block block) {
+inline std::uint64_t stringStops(Block block) {
     return stringStops(block.low) | stringStops(block.high) << 8;
 }
-inline unsigned quotesAndBackslashes(Block block) {
+inline std::uint64_t quotesAndBackslashes(Block block) {
     auto word = [](std::uint64_t bytes) {
         return gatherHighBits(equalBytes(bytes, '"') | equalBytes(bytes, '\\'));
     };
     return word(block.low) | word(block.high) << 8;
 }
-inline unsigned nonWhitespace(Block block) {
+inline std::uint64_t nonWhitespace(Block block) {
     auto word = [](std::uint64_t bytes) {
         std::uint64_t whitespace = equalBytes(bytes, ' ');
         for (std::uint8_t control = 0x09; control <= 0x0D; ++control)
@@ -150,6 +144,11 @@ inline void widen(Block block, char16_t* target) {
 
 // MARK: - Runs
 
+// The index of the first byte set in a mask that is not zero.
+inline std::size_t firstByte(std::uint64_t mask) {
+    return std::size_t(std::countr_zero(mask)) / maskBitsPerByte;
+}
+
 inline bool isStringStop(std::uint8_t byte) {
     return byte == '"' || byte == '\\' || byte >= 0x80;
 }
@@ -161,8 +160,8 @@ inline bool isWhitespace(std::uint8_t byte) {
 // The end of the run of ASCII bytes that are neither quotation mark nor backslash.
 inline const std::uint8_t* plainStringEnd(const std::uint8_t* cursor, const std::uint8_t* end) {
     while (end - cursor >= 16) {
-        if (unsigned stops = stringStops(load(cursor)))
-            return cursor + std::countr_zero(stops);
+        if (std::uint64_t stops = stringStops(load(cursor)))
+            return cursor + firstByte(stops);
         cursor += 16;
     }
     while (cursor < end && !isStringStop(*cursor))
@@ -173,8 +172,8 @@ inline const std::uint8_t* plainStringEnd(const std::uint8_t* cursor, const std:
 // The first quotation mark or backslash, or the end.
 inline const std::uint8_t* nextQuoteOrBackslash(const std::uint8_t* cursor, const std::uint8_t* end) {
     while (end - cursor >= 16) {
-        if (unsigned found = quotesAndBackslashes(load(cursor)))
-            return cursor + std::countr_zero(found);
+        if (std::uint64_t found = quotesAndBackslashes(load(cursor)))
+            return cursor + firstByte(found);
         cursor += 16;
     }
     while (cursor < end && *cursor != '"' && *cursor != '\\')
@@ -185,8 +184,8 @@ inline const std::uint8_t* nextQuoteOrBackslash(const std::uint8_t* cursor, cons
 // The end of the run of whitespace; the caller has seen that the run is not empty.
 inline const std::uint8_t* whitespaceEnd(const std::uint8_t* cursor, const std::uint8_t* end) {
     while (end - cursor >= 16) {
-        if (unsigned found = nonWhitespace(load(cursor)))
-            return cursor + std::countr_zero(found);
+        if (std::uint64_t found = nonWhitespace(load(cursor)))
+            return cursor + firstByte(found);
         cursor += 16;
     }
     while (cursor < end && isWhitespace(*cursor))

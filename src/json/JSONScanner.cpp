@@ -582,14 +582,14 @@ class JSONScanner::Parser {
             // bytes up to `close` the loop below takes them one by one.
             while (close - source >= 16) {
                 byteRuns::Block block = byteRuns::load(source);
-                unsigned stops = byteRuns::stringStops(block);
+                std::uint64_t stops = byteRuns::stringStops(block);
                 byteRuns::widen(block, target);
                 if (stops == 0) {
                     source += 16;
                     target += 16;
                     continue;
                 }
-                auto plain = unsigned(std::countr_zero(stops));
+                std::size_t plain = byteRuns::firstByte(stops);
                 source += plain;
                 target += plain;
                 break;
