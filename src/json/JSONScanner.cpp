@@ -16,6 +16,8 @@
 
 #include "foundation/Unicode.h"
 
+#include <fast_float/fast_float.h>
+
 #include <array>
 #include <cstring>
 #include <string>
@@ -496,7 +498,7 @@ class JSONScanner::Parser {
             ++run;
         if (run == first)
             return fail(numberNotStarted, first);
-        out = Node::makeDouble(numeralValue(first, std::size_t(run - first)));
+        out = Node::makeDouble(runValue(first, run));
         m_cursor = run;
         return true;
     }
@@ -555,6 +557,18 @@ class JSONScanner::Parser {
         else
             m_members.resize(base);
         return fail(failure, start);
+    }
+
+    // The value of a run of the default number characters. Where the run begins with a minus or
+    // a digit, fast_float's longest numeral is exactly the numeral rule's (no plus sign before the
+    // digits, an exponent only with digits), so the run is parsed once, not scanned and parsed.
+    static double runValue(const std::uint8_t* first, const std::uint8_t* run) {
+        if (*first != '-' && std::uint8_t(*first - '0') >= 10)
+            return numeralValue(first, std::size_t(run - first));
+        double value = 0;
+        auto parsed = fast_float::from_chars(reinterpret_cast<const char*>(first),
+                                             reinterpret_cast<const char*>(run), value);
+        return parsed.ec == std::errc() ? value : 0;
     }
 
     bool numberOfSet(Node& out) {
