@@ -315,7 +315,9 @@ class JSONScanner::Parser {
 
     // Every method returns false on failure, with the failure's code in `code` and the cursor
     // back where the failing scan began; `has` tells a success with a value from one without.
-    bool value(Node& out, bool& has, unsigned depth) {
+    // value(), string() and number() are inlined into the container loops, so that a scalar's
+    // node goes from registers onto the element stack instead of through memory.
+    [[gnu::always_inline]] bool value(Node& out, bool& has, unsigned depth) {
         skipWhitespace();
         has = true;
         switch (current()) {
@@ -451,7 +453,7 @@ class JSONScanner::Parser {
     }
 
     // A key passes `entry`: plain ASCII keys are then shared through the key table.
-    bool string(Node& out, KeyTable::Entry** entry = nullptr) {
+    [[gnu::always_inline]] bool string(Node& out, KeyTable::Entry** entry = nullptr) {
         const std::uint8_t* start = m_cursor;
         skipWhitespace();
         if (current() != '"')
@@ -476,7 +478,7 @@ class JSONScanner::Parser {
         return decodedString(out, start);
     }
 
-    bool number(Node& out) {
+    [[gnu::always_inline]] bool number(Node& out) {
         const std::uint8_t* first = m_cursor;
         if (!m_scanner.hasDefaultDoubleCharacters())
             return numberOfSet(out);
@@ -585,7 +587,7 @@ class JSONScanner::Parser {
     // A string with escapes or bytes from 0x80 on, after its opening quotation mark. Its units
     // are written straight into the arena, in room for as many units as the string has bytes
     // (never fewer than it needs); the room left over goes back to the arena.
-    bool decodedString(Node& out, const std::uint8_t* start) {
+    [[gnu::noinline]] bool decodedString(Node& out, const std::uint8_t* start) {
         const std::uint8_t* close = closingQuote(m_cursor);
         std::size_t room = std::size_t(close - m_cursor);
         char16_t* const units = m_arena->allocateArray<char16_t>(room);
