@@ -446,7 +446,7 @@ class JSONScanner::Parser {
         }
         ++m_cursor; // the ']' that ended the loop
         std::size_t count = m_elements.size() - base;
-        const Node* stored = m_arena->copyArray(m_elements.data() + base, count);
+        const Node* stored = copyToArena(m_elements.data() + base, count);
         m_elements.resize(base);
         out = Node::makeArray(stored, std::uint32_t(count));
         return true;
@@ -559,6 +559,17 @@ class JSONScanner::Parser {
         else
             m_members.resize(base);
         return fail(failure, start);
+    }
+
+    // Most containers are small: their few records are copied here rather than by a call to memcpy.
+    template <typename Record>
+    const Record* copyToArena(const Record* records, std::size_t count) {
+        if (count > 8)
+            return m_arena->copyArray(records, count);
+        Record* stored = m_arena->allocateArray<Record>(count);
+        for (std::size_t i = 0; i < count; ++i)
+            stored[i] = records[i];
+        return stored;
     }
 
     // The value of a run of the default number characters. Where the run begins with a minus or
@@ -753,7 +764,7 @@ class JSONScanner::Parser {
         Member* first = m_members.data() + base;
         if (replay)
             count = applyInOrder(first, count);
-        const Member* stored = m_arena->copyArray(first, count);
+        const Member* stored = copyToArena(first, count);
         m_members.resize(base);
         return Node::makeDictionary(stored, std::uint32_t(count));
     }
