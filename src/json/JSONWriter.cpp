@@ -121,6 +121,32 @@ void JSONWriter::writeRaw(std::string_view bytes) {
     m_size += bytes.size();
 }
 
+inline bool JSONWriter::isSmallInteger(double value) {
+    return value >= 0 && value < 1e9 && double(std::uint32_t(value)) == value && !std::signbit(value);
+}
+
+inline void JSONWriter::writeSmallInteger(std::uint32_t value) {
+    static constexpr char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    std::size_t length = 1;
+    for (std::uint32_t power = 10; length < 9 && value >= power; power *= 10)
+        ++length;
+    std::uint8_t* out = room(length) + length;
+    m_size += length;
+    for (; value >= 100; value /= 100) {
+        out -= 2;
+        std::memcpy(out, pairs + 2 * (value % 100), 2);
+    }
+    if (value >= 10) {
+        out -= 2;
+        std::memcpy(out, pairs + 2 * value, 2);
+    } else {
+        *--out = std::uint8_t('0' + value);
+    }
+}
+
 void JSONWriter::writeObject(const Node& root) {
     const std::size_t base = m_stack.size();
     const Node* node = &root;
@@ -162,6 +188,11 @@ void JSONWriter::writeObject(const Node& root) {
                 while (++top.next < container.size) {
                     const Node& element = container.elements[top.next];
                     put(',');
+                    if (element.kind == Kind::Number && element.numberType == NumberType::Double &&
+                        isSmallInteger(element.number)) {
+                        writeSmallInteger(std::uint32_t(element.number));
+                        continue;
+                    }
                     if (element.kind == Kind::Array || element.kind == Kind::Dictionary) {
                         node = &element;
                         break;
@@ -240,7 +271,7 @@ void JSONWriter::writeNumber(const Node& number) {
     case NumberType::Double: {
         double value = number.number;
         // Small whole numbers, the most common of all, skip the general conversion.
-        if (value >= 0 && value < 1e9 && double(std::uint32_t(value)) == value && !std::signbit(value)) {
+        if (isSmallInteger(value)) {
             writeSmallInteger(std::uint32_t(value));
             return;
         }
@@ -260,28 +291,6 @@ void JSONWriter::writeNumber(const Node& number) {
     char* first = reinterpret_cast<char*>(room(tokenRoom));
     char* end = std::to_chars(first, first + tokenRoom, number.integer).ptr;
     m_size += std::size_t(end - first);
-}
-
-void JSONWriter::writeSmallInteger(std::uint32_t value) {
-    static constexpr char pairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    std::size_t length = 1;
-    for (std::uint32_t power = 10; length < 9 && value >= power; power *= 10)
-        ++length;
-    std::uint8_t* out = room(length) + length;
-    m_size += length;
-    for (; value >= 100; value /= 100) {
-        out -= 2;
-        std::memcpy(out, pairs + 2 * (value % 100), 2);
-    }
-    if (value >= 10) {
-        out -= 2;
-        std::memcpy(out, pairs + 2 * value, 2);
-    } else {
-        *--out = std::uint8_t('0' + value);
-    }
 }
 
 void JSONWriter::writeString(std::u16string_view units) {
