@@ -188,9 +188,11 @@ void JSONWriter::writeObject(const Node& root) {
                 while (++top.next < container.size) {
                     const Node& element = container.elements[top.next];
                     put(',');
-                    if (element.kind == Kind::Number && element.numberType == NumberType::Double &&
-                        isSmallInteger(element.number)) {
-                        writeSmallInteger(std::uint32_t(element.number));
+                    if (element.kind == Kind::Number) {
+                        if (element.numberType == NumberType::Double && isSmallInteger(element.number))
+                            writeSmallInteger(std::uint32_t(element.number));
+                        else
+                            writeNumber(element);
                         continue;
                     }
                     if (element.kind == Kind::Array || element.kind == Kind::Dictionary) {
