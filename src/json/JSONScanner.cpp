@@ -647,28 +647,15 @@ class JSONScanner::Parser {
     }
 
     // Decodes the run of characters from U+0080 on at `source` (the words of one script come in
-    // such runs); false at bytes that are not UTF-8. Two- and three-byte sequences, nearly all
-    // of them, are decoded here; the rest by the general decoder.
+    // such runs); false at bytes that are not UTF-8.
     bool decodeNonASCIIRun(const std::uint8_t*& source, char16_t*& target, const std::uint8_t* close) const {
-        auto continuation = [](std::uint8_t byte) { return (byte & 0xC0) == 0x80; };
         do {
-            std::uint8_t lead = source[0];
-            std::size_t available = std::size_t(close - source);
-            if (lead >= 0xC2 && lead <= 0xDF && available >= 2 && continuation(source[1])) {
-                *target++ = char16_t((lead & 0x1F) << 6 | (source[1] & 0x3F));
-                source += 2;
-            } else if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && available >= 3 &&
-                       continuation(source[1]) && continuation(source[2])) {
-                *target++ = char16_t((lead & 0x0F) << 12 | (source[1] & 0x3F) << 6 | (source[2] & 0x3F));
-                source += 3;
-            } else {
-                char32_t codePoint = 0;
-                std::size_t length = decodeUTF8(source, std::size_t(m_end - source), codePoint);
-                if (length == 0)
-                    return false;
-                source += length;
-                target = appendUTF16(codePoint, target);
-            }
+            char32_t codePoint = 0;
+            std::size_t length = decodeUTF8(source, std::size_t(m_end - source), codePoint);
+            if (length == 0)
+                return false;
+            source += length;
+            target = appendUTF16(codePoint, target);
         } while (source < close && *source >= 0x80);
         return true;
     }
