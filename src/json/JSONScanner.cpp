@@ -305,13 +305,7 @@ class JSONScanner::Parser {
   public:
     explicit Parser(JSONScanner& scanner)
         : m_scanner(scanner), m_cursor(scanner.m_current), m_end(scanner.m_end),
-          m_arena(std::make_shared<Arena>(firstBlockBytes)) {
-        // No array can hold more elements than half the bytes that remain ("1,"), and the stack
-        // never has to move its elements while it holds no more than that. Room reserved is only
-        // address space until an element is written to it, so the bound may be generous.
-        auto remaining = std::size_t(m_end - m_cursor);
-        m_elements.reserve(std::min(remaining / 2 + 1, maximumReservedElements));
-    }
+          m_arena(std::make_shared<Arena>(firstBlockBytes)) {}
 
     // Every method returns false on failure, with the failure's code in `code` and the cursor
     // back where the failing scan began; `has` tells a success with a value from one without.
@@ -422,6 +416,13 @@ class JSONScanner::Parser {
         if (depth > maximumNestingDepth)
             return fail(nestingTooDeep, start);
         ++m_cursor;
+        if (m_elements.capacity() == 0) {
+            // No array can hold more elements than half the bytes that remain ("1,"), and the
+            // stack never has to move its elements while it holds no more than that. Room reserved
+            // is only address space until an element is written to it, so the bound may be generous.
+            auto remaining = std::size_t(m_end - m_cursor);
+            m_elements.reserve(std::min(remaining / 2 + 1, maximumReservedElements));
+        }
         std::size_t base = m_elements.size();
         skipWhitespace();
         for (;;) {
