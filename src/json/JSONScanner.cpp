@@ -469,9 +469,11 @@ class JSONScanner::Parser {
             } else {
                 char16_t* units = m_arena->allocateArray<char16_t>(size);
                 byteRuns::widenASCII(m_cursor, size, units);
-                out = Node::makeString(units, size);
+                // Shared keys are told apart by their units' address, so the empty key needs one.
+                const char16_t* stored = units ? units : emptyUnits;
+                out = Node::makeString(stored, size);
                 if (entry && *entry)
-                    (*entry)->units = units ? units : emptyUnits;
+                    (*entry)->units = stored;
             }
             m_cursor = run + 1;
             return true;

@@ -225,6 +225,9 @@ TEST(JSONScanner, LaterKeysWinAndKeepTheFirstPlace) {
     EXPECT_EQ(hidden.objectForKey("b").count(), 2u);
     EXPECT_EQ(hidden.objectForKey("e").count(), 1u);
     EXPECT_EQ(hidden.objectForKey("e").valueAt(0).doubleValue(), 6);
+    Value empty = parsed(R"({"":1,"a":2,"":3})");
+    ASSERT_EQ(empty.count(), 2u);
+    EXPECT_EQ(empty.valueAt(0).doubleValue(), 3);
     Value escaped = parsed(R"({"\u0061":1,"a":2,"x":{"a":3,"\u0061":4}})");
     ASSERT_EQ(escaped.count(), 2u);
     EXPECT_EQ(escaped.valueAt(0).doubleValue(), 2);
