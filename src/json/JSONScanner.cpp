@@ -9,6 +9,8 @@
 // All scanning methods run one Parser over the buffer. The parser keeps its cursor in a local
 // pointer, puts finished values into one arena per call, builds containers on two scratch
 // stacks shared by all nesting levels, and copies each finished container into the arena once.
+// Strings are decoded straight into the arena; keys are kept once per document in a table,
+// which also finds repeated keys.
 
 #include "json/JSONScanner.h"
 
