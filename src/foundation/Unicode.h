@@ -39,9 +39,10 @@ namespace torvane {
         codePoint = lead;
         return 1;
     }
-    auto continuation = [](std::uint8_t byte) { return (byte & 0xC0) == 0x80; };
     // The lead bytes and second-byte ranges below leave out overlong forms (C0, C1, E0 80-9F,
-    // F0 80-8F), surrogates (ED A0-BF) and code points past U+10FFFF (F4 90-BF, F5-FF).
+    // F0 80-8F), surrogates (ED A0-BF) and code points past U+10FFFF (F4 90-BF, F5-FF). The
+    // ranges are chosen without branches: text in one script repeats the same kinds of sequence.
+    auto continuation = [](std::uint8_t byte) { return (byte & 0xC0) == 0x80; };
     if (lead >= 0xC2 && lead <= 0xDF) {
         if (available < 2 || !continuation(bytes[1]))
             return 0;
@@ -49,17 +50,18 @@ namespace torvane {
         return 2;
     }
     if (lead >= 0xE0 && lead <= 0xEF) {
-        if (available < 3 || !continuation(bytes[1]) || !continuation(bytes[2]))
-            return 0;
-        if ((lead == 0xE0 && bytes[1] < 0xA0) || (lead == 0xED && bytes[1] > 0x9F))
+        std::uint8_t lowest = lead == 0xE0 ? 0xA0 : 0x80;
+        std::uint8_t highest = lead == 0xED ? 0x9F : 0xBF;
+        if (available < 3 || bytes[1] < lowest || bytes[1] > highest || !continuation(bytes[2]))
             return 0;
         codePoint = char32_t(lead & 0x0F) << 12 | char32_t(bytes[1] & 0x3F) << 6 | (bytes[2] & 0x3F);
         return 3;
     }
     if (lead >= 0xF0 && lead <= 0xF4) {
-        if (available < 4 || !continuation(bytes[1]) || !continuation(bytes[2]) || !continuation(bytes[3]))
-            return 0;
-        if ((lead == 0xF0 && bytes[1] < 0x90) || (lead == 0xF4 && bytes[1] > 0x8F))
+        std::uint8_t lowest = lead == 0xF0 ? 0x90 : 0x80;
+        std::uint8_t highest = lead == 0xF4 ? 0x8F : 0xBF;
+        if (available < 4 || bytes[1] < lowest || bytes[1] > highest || !continuation(bytes[2]) ||
+            !continuation(bytes[3]))
             return 0;
         codePoint = char32_t(lead & 0x07) << 18 | char32_t(bytes[1] & 0x3F) << 12 |
                     char32_t(bytes[2] & 0x3F) << 6 | (bytes[3] & 0x3F);
