@@ -12,8 +12,10 @@ void* Arena::allocateSlow(std::size_t bytes, std::size_t alignment) {
     m_cursor = m_blocks.back().get();
     m_limit = m_cursor + blockBytes;
     m_reserved += blockBytes;
-    // Geometric growth keeps the number of blocks logarithmic in the document's size.
-    m_nextBlockBytes = std::min<std::size_t>(blockBytes * 2, std::size_t(64) << 20);
+    // Blocks double up to a chunk of moderate size and stay there: a value then holds at most one
+    // chunk more than it uses, and chunks this small come from the allocator's reused heap rather
+    // than from fresh pages of the system.
+    m_nextBlockBytes = std::min(std::max(m_nextBlockBytes, blockBytes) * 2, maximumChunkBytes);
     return allocate(bytes, alignment);
 }
 

@@ -2,8 +2,9 @@
 
 // A bump allocator that owns every node, string and container of one value tree.
 //
-// Budget: a parsed document makes one allocation per block, never one per value; a block is
-// freed only when the last Value handle into the arena goes away. Everything placed in an arena
+// Budget: a parsed document makes one allocation per block, never one per value; blocks grow from
+// a small first one to chunks of 64 KiB, so a value holds memory in proportion to itself. A block
+// is freed only when the last Value handle into the arena goes away. Everything placed in an arena
 // is trivially destructible, so the arena frees its blocks without running destructors.
 
 #include <cstddef>
@@ -50,6 +51,13 @@ class Arena {
         return target;
     }
 
+    // Takes back the unused tail [usedEnd, allocationEnd) of the latest allocation, for callers
+    // that allocate for the worst case; it stays allocated when anything was allocated since.
+    void giveBack(const void* usedEnd, const void* allocationEnd) {
+        if (allocationEnd == m_cursor)
+            m_cursor = static_cast<std::byte*>(const_cast<void*>(usedEnd));
+    }
+
     // Values built from parts of other trees point into those trees' arenas; this keeps them alive.
     void keepAlive(std::shared_ptr<const Arena> other);
 
@@ -58,6 +66,9 @@ class Arena {
 
   private:
     void* allocateSlow(std::size_t bytes, std::size_t alignment);
+
+    // Larger requests get a block of their own size.
+    static constexpr std::size_t maximumChunkBytes = std::size_t(64) << 10;
 
     std::vector<std::unique_ptr<std::byte[]>> m_blocks;
     std::vector<std::shared_ptr<const Arena>> m_kept;

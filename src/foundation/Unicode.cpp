@@ -2,43 +2,6 @@
 
 namespace torvane {
 
-std::size_t decodeUTF8(const std::uint8_t* bytes, std::size_t available, char32_t& codePoint) {
-    if (available == 0)
-        return 0;
-    std::uint8_t lead = bytes[0];
-    if (lead < 0x80) {
-        codePoint = lead;
-        return 1;
-    }
-    std::size_t length;
-    char32_t minimum;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        minimum = 0x80;
-        codePoint = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        minimum = 0x800;
-        codePoint = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        minimum = 0x10000;
-        codePoint = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (available < length)
-        return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((bytes[i] & 0xC0) != 0x80)
-            return 0;
-        codePoint = (codePoint << 6) | (bytes[i] & 0x3F);
-    }
-    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-        return 0;
-    return length;
-}
-
 bool isValidUTF8(std::string_view bytes) {
     auto* cursor = reinterpret_cast<const std::uint8_t*>(bytes.data());
     auto* end = cursor + bytes.size();

@@ -29,8 +29,46 @@ namespace torvane {
 }
 
 // Decodes one UTF-8 sequence at `bytes[0..]`; returns its length (0 when it is not valid) and
-// stores the code point.
-[[nodiscard]] std::size_t decodeUTF8(const std::uint8_t* bytes, std::size_t available, char32_t& codePoint);
+// stores the code point. Inline: the JSON reader calls it for every character from U+0080 on.
+[[nodiscard]] inline std::size_t decodeUTF8(const std::uint8_t* bytes, std::size_t available,
+                                            char32_t& codePoint) {
+    if (available == 0)
+        return 0;
+    std::uint8_t lead = bytes[0];
+    if (lead < 0x80) {
+        codePoint = lead;
+        return 1;
+    }
+    // The lead bytes and second-byte ranges below leave out overlong forms (C0, C1, E0 80-9F,
+    // F0 80-8F), surrogates (ED A0-BF) and code points past U+10FFFF (F4 90-BF, F5-FF). The
+    // ranges are chosen without branches: text in one script repeats the same kinds of sequence.
+    auto continuation = [](std::uint8_t byte) { return (byte & 0xC0) == 0x80; };
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        if (available < 2 || !continuation(bytes[1]))
+            return 0;
+        codePoint = char32_t(lead & 0x1F) << 6 | (bytes[1] & 0x3F);
+        return 2;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        std::uint8_t lowest = lead == 0xE0 ? 0xA0 : 0x80;
+        std::uint8_t highest = lead == 0xED ? 0x9F : 0xBF;
+        if (available < 3 || bytes[1] < lowest || bytes[1] > highest || !continuation(bytes[2]))
+            return 0;
+        codePoint = char32_t(lead & 0x0F) << 12 | char32_t(bytes[1] & 0x3F) << 6 | (bytes[2] & 0x3F);
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        std::uint8_t lowest = lead == 0xF0 ? 0x90 : 0x80;
+        std::uint8_t highest = lead == 0xF4 ? 0x8F : 0xBF;
+        if (available < 4 || bytes[1] < lowest || bytes[1] > highest || !continuation(bytes[2]) ||
+            !continuation(bytes[3]))
+            return 0;
+        codePoint = char32_t(lead & 0x07) << 18 | char32_t(bytes[1] & 0x3F) << 12 |
+                    char32_t(bytes[2] & 0x3F) << 6 | (bytes[3] & 0x3F);
+        return 4;
+    }
+    return 0;
+}
 
 void appendUTF8(char32_t codePoint, std::string& out);
 

@@ -1,6 +1,7 @@
 #include "json/DataScanner.h"
 
-#include <charconv>
+#include <fast_float/fast_float.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -86,8 +87,7 @@ bool DataScanner::scanUTF8String(const char* literal, Value* out) {
 
 bool DataScanner::scanString(const Value& string, Value* out) {
     std::string bytes = string.utf8();
-    if (std::size_t(m_end - m_current) < bytes.size() ||
-        std::memcmp(m_current, bytes.data(), bytes.size()) != 0)
+    if (!matchesAtCursor(bytes.data(), bytes.size()))
         return false;
     m_current += bytes.size();
     if (out)
@@ -144,24 +144,24 @@ bool DataScanner::scanUpToString(const Value& string, Value* out) {
 }
 
 double DataScanner::numeralValue(const std::uint8_t* run, std::size_t size, std::size_t* length) {
-    std::size_t i = 0;
-    if (i < size && run[i] == '-')
-        ++i;
+    std::size_t position = 0;
+    if (position < size && run[position] == '-')
+        ++position;
     std::size_t digits = 0;
     std::uint64_t integer = 0;
-    while (i < size && isDigit(run[i])) {
-        integer = integer * 10 + (run[i] - '0');
-        ++i;
+    while (position < size && isDigit(run[position])) {
+        integer = integer * 10 + (run[position] - '0');
+        ++position;
         ++digits;
     }
     bool plainInteger = true;
-    if (i < size && run[i] == '.') {
-        std::size_t point = i++;
+    if (position < size && run[position] == '.') {
+        std::size_t point = position++;
         std::size_t fraction = 0;
-        while (i < size && isDigit(run[i]))
-            ++i, ++fraction;
+        while (position < size && isDigit(run[position]))
+            ++position, ++fraction;
         if (digits + fraction == 0)
-            i = point;
+            position = point;
         else
             plainInteger = false;
         digits += fraction;
@@ -171,33 +171,28 @@ double DataScanner::numeralValue(const std::uint8_t* run, std::size_t size, std:
             *length = 0;
         return 0;
     }
-    if (i < size && (run[i] == 'e' || run[i] == 'E')) {
-        std::size_t exponent = i + 1;
+    if (position < size && (run[position] == 'e' || run[position] == 'E')) {
+        std::size_t exponent = position + 1;
         if (exponent < size && (run[exponent] == '+' || run[exponent] == '-'))
             ++exponent;
         if (exponent < size && isDigit(run[exponent])) {
             while (exponent < size && isDigit(run[exponent]))
                 ++exponent;
-            i = exponent;
+            position = exponent;
             plainInteger = false;
         }
     }
     if (length)
-        *length = i;
+        *length = position;
     // Up to 15 digits an integer is exact in a double, so the general conversion can be skipped.
     if (plainInteger && digits <= 15) {
         double value = double(integer);
         return run[0] == '-' ? -value : value;
     }
+    // fast_float is exact, and on overflow and underflow gives the infinity or the zero.
     const char* first = reinterpret_cast<const char*>(run);
     double value = 0;
-    auto result = std::from_chars(first, first + i, value);
-    if (result.ec == std::errc::result_out_of_range) {
-        // from_chars leaves the value alone on overflow and underflow; strtod gives the
-        // infinity or the zero.
-        std::string copy(first, i);
-        value = std::strtod(copy.c_str(), nullptr);
-    }
+    fast_float::from_chars(first, first + position, value);
     return value;
 }
 

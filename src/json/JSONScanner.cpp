@@ -9,20 +9,22 @@
 // All scanning methods run one Parser over the buffer. The parser keeps its cursor in a local
 // pointer, puts finished values into one arena per call, builds containers on two scratch
 // stacks shared by all nesting levels, and copies each finished container into the arena once.
+// Strings are decoded straight into the arena; keys are kept once per document in a table,
+// which also finds repeated keys.
 
 #include "json/JSONScanner.h"
 
+#include "json/ByteRuns.h"
+
 #include "foundation/Unicode.h"
+
+#include <fast_float/fast_float.h>
 
 #include <array>
 #include <cstring>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace torvane {
 
@@ -90,22 +92,25 @@ enum class Encoding { UTF8, UTF16BE, UTF16LE, UTF32BE, UTF32LE };
 Encoding detectEncoding(const Data& data) {
     if (data.length() < 4)
         return Encoding::UTF8;
-    const std::uint8_t* b = data.bytes();
-    bool z0 = b[0] == 0, z1 = b[1] == 0, z2 = b[2] == 0, z3 = b[3] == 0;
-    if (z0 && z1 && z2 && !z3)
+    // One bit per leading byte that is zero, the first byte highest.
+    const std::uint8_t* bytes = data.bytes();
+    unsigned zeros = 0;
+    for (int i = 0; i < 4; ++i)
+        zeros = zeros << 1 | unsigned(bytes[i] == 0);
+    if (zeros == 0b1110)
         return Encoding::UTF32BE;
-    if (z0 && !z1 && z2 && !z3)
+    if (zeros == 0b1010)
         return Encoding::UTF16BE;
-    if (!z0 && z1 && z2 && z3)
+    if (zeros == 0b0111)
         return Encoding::UTF32LE;
-    if (!z0 && z1 && !z2 && z3)
+    if (zeros == 0b0101)
         return Encoding::UTF16LE;
     return Encoding::UTF8;
 }
 
 // Strict: an odd size, a lone surrogate or a code point past U+10FFFF gives nothing.
 std::optional<std::vector<std::uint8_t>> toUTF8(const Data& data, Encoding encoding) {
-    const std::uint8_t* b = data.bytes();
+    const std::uint8_t* bytes = data.bytes();
     std::size_t size = data.length();
     std::string utf8;
     utf8.reserve(size);
@@ -113,8 +118,9 @@ std::optional<std::vector<std::uint8_t>> toUTF8(const Data& data, Encoding encod
         if (size % 2 != 0)
             return std::nullopt;
         bool big = encoding == Encoding::UTF16BE;
-        auto unitAt = [&](std::size_t i) {
-            return char16_t(big ? (b[i] << 8 | b[i + 1]) : (b[i + 1] << 8 | b[i]));
+        auto unitAt = [&](std::size_t offset) {
+            return char16_t(big ? (bytes[offset] << 8 | bytes[offset + 1])
+                                : (bytes[offset + 1] << 8 | bytes[offset]));
         };
         for (std::size_t i = 0; i < size; i += 2) {
             char16_t unit = unitAt(i);
@@ -134,8 +140,9 @@ std::optional<std::vector<std::uint8_t>> toUTF8(const Data& data, Encoding encod
             return std::nullopt;
         bool big = encoding == Encoding::UTF32BE;
         for (std::size_t i = 0; i < size; i += 4) {
-            char32_t codePoint = big ? (char32_t(b[i]) << 24 | b[i + 1] << 16 | b[i + 2] << 8 | b[i + 3])
-                                     : (char32_t(b[i + 3]) << 24 | b[i + 2] << 16 | b[i + 1] << 8 | b[i]);
+            char32_t codePoint =
+                big ? (char32_t(bytes[i]) << 24 | bytes[i + 1] << 16 | bytes[i + 2] << 8 | bytes[i + 3])
+                    : (char32_t(bytes[i + 3]) << 24 | bytes[i + 2] << 16 | bytes[i + 1] << 8 | bytes[i]);
             if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
                 return std::nullopt;
             appendUTF8(codePoint, utf8);
@@ -171,17 +178,6 @@ void JSONScanner::setData(const Data& data) {
 
 namespace {
 
-// Bytes that end a run of plain string text: the quotation mark, the backslash, and every byte
-// from 0x80 on (the start of a sequence that needs decoding).
-constexpr std::array<bool, 256> makeStringStops() {
-    std::array<bool, 256> table{};
-    for (int byte = 0x80; byte < 256; ++byte)
-        table[byte] = true;
-    table['"'] = table['\\'] = true;
-    return table;
-}
-constexpr auto stringStops = makeStringStops();
-
 constexpr std::array<bool, 256> makeNumberCharacters() {
     std::array<bool, 256> table{};
     for (char c : std::string_view("0123456789eE-.+"))
@@ -189,76 +185,6 @@ constexpr std::array<bool, 256> makeNumberCharacters() {
     return table;
 }
 constexpr auto numberCharacters = makeNumberCharacters();
-
-constexpr std::uint64_t repeatByte(std::uint8_t byte) {
-    return 0x0101010101010101ull * byte;
-}
-
-// Whether any of the eight bytes in `word` ends a run of plain text.
-inline bool hasStringStop(std::uint64_t word) {
-    auto hasZero = [](std::uint64_t x) { return (x - repeatByte(1)) & ~x & repeatByte(0x80); };
-    return ((word & repeatByte(0x80)) | hasZero(word ^ repeatByte('"')) | hasZero(word ^ repeatByte('\\'))) !=
-           0;
-}
-
-// The end of the run of ASCII bytes that are neither quotation mark nor backslash.
-inline const std::uint8_t* plainRunEnd(const std::uint8_t* p, const std::uint8_t* end) {
-    while (end - p >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        if (hasStringStop(word))
-            break;
-        p += 8;
-    }
-    while (p < end && !stringStops[*p])
-        ++p;
-    return p;
-}
-
-inline void widenASCII(const std::uint8_t* source, std::size_t size, char16_t* target) {
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    for (; i + 16 <= size; i += 16) {
-        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), _mm_unpacklo_epi8(bytes, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i + 8), _mm_unpackhi_epi8(bytes, zero));
-    }
-#endif
-    for (; i < size; ++i)
-        target[i] = source[i];
-}
-
-// Decodes one strict UTF-8 sequence that starts with a byte from 0x80 on; 0 when it is not valid.
-inline std::size_t decodeSequence(const std::uint8_t* p, const std::uint8_t* end, char32_t& codePoint) {
-    std::uint8_t lead = p[0];
-    std::size_t available = std::size_t(end - p);
-    auto continuation = [](std::uint8_t byte) { return (byte & 0xC0) == 0x80; };
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        if (available < 2 || !continuation(p[1]))
-            return 0;
-        codePoint = char32_t(lead & 0x1F) << 6 | (p[1] & 0x3F);
-        return 2;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        if (available < 3 || !continuation(p[1]) || !continuation(p[2]))
-            return 0;
-        if ((lead == 0xE0 && p[1] < 0xA0) || (lead == 0xED && p[1] > 0x9F))
-            return 0;
-        codePoint = char32_t(lead & 0x0F) << 12 | char32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F);
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        if (available < 4 || !continuation(p[1]) || !continuation(p[2]) || !continuation(p[3]))
-            return 0;
-        if ((lead == 0xF0 && p[1] < 0x90) || (lead == 0xF4 && p[1] > 0x8F))
-            return 0;
-        codePoint = char32_t(lead & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12 | char32_t(p[2] & 0x3F) << 6 |
-                    (p[3] & 0x3F);
-        return 4;
-    }
-    return 0;
-}
 
 int hexDigit(std::uint8_t byte) {
     if (byte >= '0' && byte <= '9')
@@ -282,17 +208,112 @@ inline bool isRemovalMark(const Node& node) {
     return node.kind == Kind::Foreign && node.foreign == nullptr;
 }
 
+// The keys of one document, each kept once: documents repeat a few dozen keys thousands of times,
+// and a shared key costs neither its units again nor the time to widen them. The table also tells
+// at once whether a dictionary repeats a key (see Parser::isRepeatedKey).
+class KeyTable {
+  public:
+    static constexpr std::size_t noPosition = SIZE_MAX;
+    struct Entry {
+        const std::uint8_t* bytes{nullptr}; // the key's text in the buffer, which outlives the scan
+        std::uint32_t size{0};
+        std::size_t hash{0};
+        const char16_t* units{nullptr};
+        // Where the key was last pushed on the parser's member stack.
+        std::size_t lastPosition{noPosition};
+    };
+
+    // The entry of a plain ASCII key, added when new; null when the table is full.
+    Entry* find(const std::uint8_t* bytes, std::uint32_t size) {
+        if (m_slots.empty())
+            m_slots.resize(initialSlots);
+        std::size_t mask = m_slots.size() - 1;
+        std::size_t keyHash = hash(bytes, size);
+        for (std::size_t slot = keyHash & mask;; slot = (slot + 1) & mask) {
+            Entry& entry = m_slots[slot];
+            if (!entry.units) {
+                if (m_count >= maximumKeys)
+                    return nullptr;
+                if ((m_count + 1) * 2 > m_slots.size()) {
+                    grow();
+                    return find(bytes, size);
+                }
+                ++m_count;
+                entry.bytes = bytes;
+                entry.size = size;
+                entry.hash = keyHash;
+                return &entry;
+            }
+            if (entry.hash == keyHash && entry.size == size && sameBytes(entry.bytes, bytes, size))
+                return &entry;
+        }
+    }
+
+  private:
+    static constexpr std::size_t initialSlots = 256;
+    // Past this many different keys the document is not made of records; new keys then go
+    // unshared rather than growing the table without end.
+    static constexpr std::size_t maximumKeys = 16384;
+
+    // Keys are short: word compares, without a call.
+    static bool sameBytes(const std::uint8_t* left, const std::uint8_t* right, std::uint32_t size) {
+        for (; size >= 8; size -= 8, left += 8, right += 8) {
+            std::uint64_t leftWord, rightWord;
+            std::memcpy(&leftWord, left, 8);
+            std::memcpy(&rightWord, right, 8);
+            if (leftWord != rightWord)
+                return false;
+        }
+        for (; size > 0; --size)
+            if (*left++ != *right++)
+                return false;
+        return true;
+    }
+
+    static std::size_t hash(const std::uint8_t* bytes, std::uint32_t size) {
+        std::uint64_t head = 0, tail = 0;
+        if (size >= 8) {
+            std::memcpy(&head, bytes, 8);
+            std::memcpy(&tail, bytes + size - 8, 8);
+        } else {
+            for (std::uint32_t i = 0; i < size; ++i)
+                head = head << 8 | bytes[i];
+        }
+        std::uint64_t mixed = (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ size) * 0xFF51AFD7ED558CCDull;
+        return std::size_t(mixed ^ (mixed >> 32));
+    }
+
+    void grow() {
+        std::vector<Entry> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        std::size_t mask = m_slots.size() - 1;
+        for (const Entry& entry : old) {
+            if (!entry.units)
+                continue;
+            std::size_t slot = entry.hash & mask;
+            while (m_slots[slot].units)
+                slot = (slot + 1) & mask;
+            m_slots[slot] = entry;
+        }
+    }
+
+    std::vector<Entry> m_slots;
+    std::size_t m_count{0};
+};
+
 } // namespace
 
 class JSONScanner::Parser {
   public:
     explicit Parser(JSONScanner& scanner)
-        : m_scanner(scanner), p(scanner.m_current), m_end(scanner.m_end),
-          m_arena(std::make_shared<Arena>(firstBlockBytes(std::size_t(scanner.m_end - scanner.m_current)))) {}
+        : m_scanner(scanner), m_cursor(scanner.m_current), m_end(scanner.m_end),
+          m_arena(std::make_shared<Arena>(firstBlockBytes)) {}
 
     // Every method returns false on failure, with the failure's code in `code` and the cursor
-    // back where the Parts say; `has` tells a success with a value from one without.
-    bool value(Node& out, bool& has, unsigned depth) {
+    // back where the failing scan began; `has` tells a success with a value from one without.
+    // value(), string() and number() are inlined into the container loops, so that a scalar's
+    // node goes from registers onto the element stack instead of through memory.
+    [[gnu::always_inline]] bool value(Node& out, bool& has, unsigned depth) {
         skipWhitespace();
         has = true;
         switch (current()) {
@@ -339,14 +360,15 @@ class JSONScanner::Parser {
     }
 
     bool dictionary(Node& out, unsigned depth) {
-        const std::uint8_t* start = p;
+        const std::uint8_t* start = m_cursor;
         if (current() != '{')
             return fail(dictionaryNotStarted, start);
         if (depth > maximumNestingDepth)
             return fail(nestingTooDeep, start);
-        ++p;
+        ++m_cursor;
         std::size_t base = m_members.size();
-        bool removals = false;
+        // Set when a key repeats or a value is missing: the pairs must then be replayed in order.
+        bool replay = false;
         for (;;) {
             if (current() == '}')
                 break;
@@ -354,24 +376,27 @@ class JSONScanner::Parser {
             if (current() == '}')
                 break;
             Node key;
-            if (!string(key))
+            KeyTable::Entry* entry = nullptr;
+            if (!string(key, &entry))
                 return failContainer(dictionaryKeyFailed, start, base);
+            // A key outside the table may equal any other, and only a replay compares them all.
+            replay = replay || !entry || isRepeatedKey(key, *entry, base);
             skipWhitespace();
             if (current() != ':')
                 return failContainer(dictionaryNoColon, start, base);
-            ++p;
+            ++m_cursor;
             Node element;
             bool has = false;
             if (!value(element, has, depth))
                 return failContainer(dictionaryValueFailed, start, base);
             if (!has) {
                 element = removalMark();
-                removals = true;
+                replay = true;
             }
             m_members.push_back({key, element});
             skipWhitespace();
             if (current() == ',') {
-                ++p;
+                ++m_cursor;
                 skipWhitespace();
                 if (current() == '}')
                     break;
@@ -381,18 +406,25 @@ class JSONScanner::Parser {
                 return failContainer(dictionaryNoComma, start, base);
             }
         }
-        ++p; // the '}' that ended the loop
-        out = finishDictionary(base, removals);
+        ++m_cursor; // the '}' that ended the loop
+        out = finishDictionary(base, replay);
         return true;
     }
 
     bool array(Node& out, unsigned depth) {
-        const std::uint8_t* start = p;
+        const std::uint8_t* start = m_cursor;
         if (current() != '[')
             return fail(arrayNotStarted, start);
         if (depth > maximumNestingDepth)
             return fail(nestingTooDeep, start);
-        ++p;
+        ++m_cursor;
+        if (m_elements.capacity() == 0) {
+            // No array can hold more elements than half the bytes that remain ("1,"), and the
+            // stack never has to move its elements while it holds no more than that. Room reserved
+            // is only address space until an element is written to it, so the bound may be generous.
+            auto remaining = std::size_t(m_end - m_cursor);
+            m_elements.reserve(std::min(remaining / 2 + 1, maximumReservedElements));
+        }
         std::size_t base = m_elements.size();
         skipWhitespace();
         for (;;) {
@@ -407,7 +439,7 @@ class JSONScanner::Parser {
             skipWhitespace();
             bool comma = current() == ',';
             if (comma)
-                ++p;
+                ++m_cursor;
             skipWhitespace();
             if (comma)
                 continue;
@@ -415,71 +447,72 @@ class JSONScanner::Parser {
                 return failContainer(arrayNoComma, start, base, true);
             break;
         }
-        ++p; // the ']' that ended the loop
+        ++m_cursor; // the ']' that ended the loop
         std::size_t count = m_elements.size() - base;
-        const Node* stored = m_arena->copyArray(m_elements.data() + base, count);
+        const Node* stored = copyToArena(m_elements.data() + base, count);
         m_elements.resize(base);
         out = Node::makeArray(stored, std::uint32_t(count));
         return true;
     }
 
-    bool string(Node& out) {
-        const std::uint8_t* start = p;
+    // A key passes `entry`: plain ASCII keys are then shared through the key table.
+    [[gnu::always_inline]] bool string(Node& out, KeyTable::Entry** entry = nullptr) {
+        const std::uint8_t* start = m_cursor;
         skipWhitespace();
         if (current() != '"')
             return fail(stringNotStarted, start);
-        ++p;
+        ++m_cursor;
         // Most strings are plain ASCII without escapes: widen them straight into the arena.
-        const std::uint8_t* run = plainRunEnd(p, m_end);
+        const std::uint8_t* run = byteRuns::plainStringEnd(m_cursor, m_end);
         if (run < m_end && *run == '"') {
-            std::size_t size = std::size_t(run - p);
-            char16_t* units = m_arena->allocateArray<char16_t>(size);
-            widenASCII(p, size, units);
-            out = Node::makeString(units, std::uint32_t(size));
-            p = run + 1;
+            auto size = std::uint32_t(run - m_cursor);
+            if (entry && (*entry = m_keys.find(m_cursor, size)) && (*entry)->units) {
+                out = Node::makeString((*entry)->units, size);
+            } else {
+                char16_t* units = m_arena->allocateArray<char16_t>(size);
+                byteRuns::widenASCII(m_cursor, size, units);
+                // Shared keys are told apart by their units' address, so the empty key needs one.
+                const char16_t* stored = units ? units : emptyUnits;
+                out = Node::makeString(stored, size);
+                if (entry && *entry)
+                    (*entry)->units = stored;
+            }
+            m_cursor = run + 1;
             return true;
         }
-        m_text.clear();
-        for (;;) {
-            if (!appendRun())
-                return fail(stringNotUTF8, start);
-            if (current() == '\\') {
-                ++p;
-                long code = appendEscape();
-                if (code != 0)
-                    return fail(code, start);
-            }
-            if (current() == '"') {
-                ++p;
-                break;
-            }
-            if (p >= m_end)
-                return fail(stringNotTerminated, start);
-        }
-        char16_t* units = m_arena->copyArray(m_text.data(), m_text.size());
-        out = Node::makeString(units, std::uint32_t(m_text.size()));
-        return true;
+        return decodedString(out, start);
     }
 
-    bool number(Node& out) {
-        const std::uint8_t* run = p;
-        if (m_scanner.hasDefaultDoubleCharacters()) {
-            while (run < m_end && numberCharacters[*run])
-                ++run;
-        } else {
-            while (run < m_end && m_scanner.doubleCharacters().contains(*run))
-                ++run;
+    [[gnu::always_inline]] bool number(Node& out) {
+        const std::uint8_t* first = m_cursor;
+        if (!m_scanner.hasDefaultDoubleCharacters())
+            return numberOfSet(out);
+        // Short integers, the most common numbers, are read in the same pass that finds their end.
+        const std::uint8_t* digit = first + (first < m_end && *first == '-');
+        std::uint64_t integer = 0;
+        const std::uint8_t* digitsEnd = digit;
+        while (digitsEnd < m_end && digitsEnd - digit < 16 && std::uint8_t(*digitsEnd - '0') < 10)
+            integer = integer * 10 + (*digitsEnd++ - '0');
+        if (digitsEnd > digit && digitsEnd - digit < 16 &&
+            (digitsEnd == m_end || !numberCharacters[*digitsEnd])) {
+            auto value = double(integer);
+            out = Node::makeDouble(digit != first ? -value : value);
+            m_cursor = digitsEnd;
+            return true;
         }
-        if (run == p)
-            return fail(numberNotStarted, p);
-        out = Node::makeDouble(numeralValue(p, std::size_t(run - p)));
-        p = run;
+        const std::uint8_t* run = digitsEnd;
+        while (run < m_end && numberCharacters[*run])
+            ++run;
+        if (run == first)
+            return fail(numberNotStarted, first);
+        out = Node::makeDouble(runValue(first, run));
+        m_cursor = run;
         return true;
     }
 
     // Hands the result to the caller and the cursor back to the scanner.
     bool finish(bool succeeded, bool has, const Node& node, Value* out, Error* error) {
-        m_scanner.m_current = p;
+        m_scanner.m_current = m_cursor;
         if (!succeeded) {
             if (error)
                 *error = makeError(code);
@@ -496,33 +529,24 @@ class JSONScanner::Parser {
     long code{0};
 
   private:
-    static std::size_t firstBlockBytes(std::size_t inputBytes) {
-        // The tree of typical JSON text takes one to two times its size (strings widen to
-        // UTF-16, whitespace and punctuation vanish), so one block usually holds all of it and
-        // no second, doubled block is needed (twitter.json: 1.5 to 2 times).
-        return std::max<std::size_t>(256, inputBytes * 2);
-    }
+    // The arena starts small and grows in chunks with the tree: a value read from the front of a
+    // large buffer must not hold memory in proportion to the buffer.
+    static constexpr std::size_t firstBlockBytes = 1024;
+    static constexpr std::size_t maximumReservedElements = std::size_t(1) << 22;
+    // The units of the empty key, which the arena does not allocate; shared keys need an address.
+    static constexpr char16_t emptyUnits[1] = {0};
 
-    std::uint8_t current() const { return p < m_end ? *p : 0; }
+    std::uint8_t current() const { return m_cursor < m_end ? *m_cursor : 0; }
 
     void skipWhitespace() {
-        while (p < m_end && isWhitespace(*p)) {
-            ++p;
-            // Indentation comes in long runs of spaces: take them eight at a time.
-            while (m_end - p >= 8) {
-                std::uint64_t word;
-                std::memcpy(&word, p, 8);
-                if (word != repeatByte(' '))
-                    break;
-                p += 8;
-            }
-        }
+        if (m_cursor < m_end && byteRuns::isWhitespace(*m_cursor)) [[unlikely]]
+            m_cursor = byteRuns::whitespaceEnd(m_cursor + 1, m_end);
     }
 
     bool takeWord(const char* word, std::size_t size) {
-        if (std::size_t(m_end - p) < size || std::memcmp(p, word, size) != 0)
+        if (std::size_t(m_end - m_cursor) < size || std::memcmp(m_cursor, word, size) != 0)
             return false;
-        p += size;
+        m_cursor += size;
         return true;
     }
 
@@ -530,7 +554,7 @@ class JSONScanner::Parser {
         // The nesting limit describes the whole document, so no container overwrites it.
         if (code != nestingTooDeep)
             code = failure;
-        p = start;
+        m_cursor = start;
         return false;
     }
 
@@ -542,125 +566,206 @@ class JSONScanner::Parser {
         return fail(failure, start);
     }
 
-    // Appends the bytes up to the next quotation mark, backslash or the end; false when they
-    // are not UTF-8.
-    bool appendRun() {
+    // Most containers are small: their few records are copied here rather than by a call to memcpy.
+    template <typename Record>
+    const Record* copyToArena(const Record* records, std::size_t count) {
+        if (count > 8)
+            return m_arena->copyArray(records, count);
+        Record* stored = m_arena->allocateArray<Record>(count);
+        for (std::size_t i = 0; i < count; ++i)
+            stored[i] = records[i];
+        return stored;
+    }
+
+    // The value of a run of the default number characters. Where the run begins with a minus or
+    // a digit, fast_float's longest numeral is exactly the numeral rule's (no plus sign before the
+    // digits, an exponent only with digits), so the run is parsed once, not scanned and parsed.
+    static double runValue(const std::uint8_t* first, const std::uint8_t* run) {
+        if (*first != '-' && std::uint8_t(*first - '0') >= 10)
+            return numeralValue(first, std::size_t(run - first));
+        double value = 0;
+        auto parsed = fast_float::from_chars(reinterpret_cast<const char*>(first),
+                                             reinterpret_cast<const char*>(run), value);
+        return parsed.ec == std::errc() ? value : 0;
+    }
+
+    bool numberOfSet(Node& out) {
+        const std::uint8_t* run = m_cursor;
+        while (run < m_end && m_scanner.doubleCharacters().contains(*run))
+            ++run;
+        if (run == m_cursor)
+            return fail(numberNotStarted, m_cursor);
+        out = Node::makeDouble(numeralValue(m_cursor, std::size_t(run - m_cursor)));
+        m_cursor = run;
+        return true;
+    }
+
+    // A string with escapes or bytes from 0x80 on, after its opening quotation mark. Its units
+    // are written straight into the arena, in room for as many units as the string has bytes
+    // (never fewer than it needs); the room left over goes back to the arena.
+    [[gnu::noinline]] bool decodedString(Node& out, const std::uint8_t* start) {
+        const std::uint8_t* close = closingQuote(m_cursor);
+        std::size_t room = std::size_t(close - m_cursor);
+        char16_t* const units = m_arena->allocateArray<char16_t>(room);
+        char16_t* target = units;
+        const std::uint8_t* source = m_cursor;
         for (;;) {
-            const std::uint8_t* run = plainRunEnd(p, m_end);
-            std::size_t size = std::size_t(run - p);
-            std::size_t old = m_text.size();
-            m_text.resize(old + size);
-            widenASCII(p, size, m_text.data() + old);
-            p = run;
-            if (p >= m_end || *p < 0x80)
-                return true;
+            // Sixteen bytes go through at once while they are plain ASCII; with fewer than sixteen
+            // bytes up to `close` the loop below takes them one by one.
+            while (close - source >= 16) {
+                byteRuns::Block block = byteRuns::load(source);
+                std::uint64_t stops = byteRuns::stringStops(block);
+                byteRuns::widen(block, target);
+                if (stops == 0) {
+                    source += 16;
+                    target += 16;
+                    continue;
+                }
+                std::size_t plain = byteRuns::firstByte(stops);
+                source += plain;
+                target += plain;
+                break;
+            }
+            if (source >= m_end) {
+                m_cursor = source;
+                return fail(stringNotTerminated, start);
+            }
+            std::uint8_t byte = *source;
+            if (byte == '"')
+                break;
+            if (byte < 0x80 && byte != '\\') {
+                *target++ = byte;
+                ++source;
+            } else if (byte == '\\') {
+                long failure = decodeEscape(source, target);
+                if (failure != 0)
+                    return fail(failure, start);
+            } else if (!decodeNonASCIIRun(source, target, close)) {
+                return fail(stringNotUTF8, start);
+            }
+        }
+        auto size = std::size_t(target - units);
+        m_arena->giveBack(units + size, units + room);
+        out = Node::makeString(size ? units : nullptr, std::uint32_t(size));
+        m_cursor = source + 1;
+        return true;
+    }
+
+    // Decodes the run of characters from U+0080 on at `source` (the words of one script come in
+    // such runs); false at bytes that are not UTF-8.
+    bool decodeNonASCIIRun(const std::uint8_t*& source, char16_t*& target, const std::uint8_t* close) const {
+        do {
             char32_t codePoint = 0;
-            std::size_t length = decodeSequence(p, m_end, codePoint);
+            std::size_t length = decodeUTF8(source, std::size_t(m_end - source), codePoint);
             if (length == 0)
                 return false;
-            p += length;
-            if (codePoint < 0x10000) {
-                m_text.push_back(char16_t(codePoint));
-            } else {
-                codePoint -= 0x10000;
-                m_text.push_back(char16_t(0xD800 + (codePoint >> 10)));
-                m_text.push_back(char16_t(0xDC00 + (codePoint & 0x3FF)));
-            }
+            source += length;
+            target = appendUTF16(codePoint, target);
+        } while (source < close && *source >= 0x80);
+        return true;
+    }
+
+    // The closing quotation mark of the string whose text begins at `cursor`, or the end.
+    const std::uint8_t* closingQuote(const std::uint8_t* cursor) const {
+        for (;;) {
+            cursor = byteRuns::nextQuoteOrBackslash(cursor, m_end);
+            if (cursor >= m_end || *cursor == '"')
+                return cursor;
+            cursor = std::min(cursor + 2, m_end); // a backslash and the byte it escapes
         }
     }
 
-    // After a backslash: appends the escaped unit; 0, or the failure's code.
-    long appendEscape() {
-        std::uint8_t escape = current();
-        if (p < m_end)
-            ++p;
+    static char16_t* appendUTF16(char32_t codePoint, char16_t* target) {
+        if (codePoint < 0x10000) {
+            *target++ = char16_t(codePoint);
+        } else {
+            codePoint -= 0x10000;
+            *target++ = char16_t(0xD800 + (codePoint >> 10));
+            *target++ = char16_t(0xDC00 + (codePoint & 0x3FF));
+        }
+        return target;
+    }
+
+    // At a backslash: writes the escaped unit and moves past the escape; 0, or the failure's code.
+    long decodeEscape(const std::uint8_t*& source, char16_t*& target) const {
+        ++source;
+        std::uint8_t escape = source < m_end ? *source : 0;
+        if (source < m_end)
+            ++source;
+        char16_t unit = 0;
         switch (escape) {
         case '"':
         case '/':
         case '\\':
-            m_text.push_back(escape);
-            return 0;
+            unit = escape;
+            break;
         case 'b':
-            m_text.push_back(0x08);
-            return 0;
+            unit = 0x08;
+            break;
         case 'f':
-            m_text.push_back(0x0C);
-            return 0;
+            unit = 0x0C;
+            break;
         case 'n':
-            m_text.push_back(0x0A);
-            return 0;
+            unit = 0x0A;
+            break;
         case 'r':
-            m_text.push_back(0x0D);
-            return 0;
+            unit = 0x0D;
+            break;
         case 't':
-            m_text.push_back(0x09);
-            return 0;
-        case 'u': {
-            unsigned unit = 0;
+            unit = 0x09;
+            break;
+        case 'u':
             for (int i = 0; i < 4; ++i) {
-                int digit = hexDigit(current());
-                if (p < m_end)
-                    ++p;
+                int digit = source < m_end ? hexDigit(*source) : -1;
+                if (source < m_end)
+                    ++source;
                 if (digit < 0)
                     return stringBadUnicode;
-                unit = unit << 4 | unsigned(digit);
+                unit = char16_t(unit << 4 | digit);
             }
-            m_text.push_back(char16_t(unit));
-            return 0;
+            break;
+        default:
+            return stringBadEscape;
         }
-        }
-        return stringBadEscape;
+        *target++ = unit;
+        return 0;
     }
 
-    Node finishDictionary(std::size_t base, bool removals) {
+    // Whether the shared `key`, just read at the top of the member stack of the dictionary that
+    // begins at `base`, may repeat one of its keys. The table remembers where the key was last
+    // pushed: below `base` is outside this dictionary; a position in it that still holds the key
+    // is a repeat. Any other position was left by a dictionary nested in this one, which may have
+    // hidden an earlier use here, so this dictionary's keys are searched (shared keys are equal
+    // exactly when their units are the same).
+    bool isRepeatedKey(const Node& key, KeyTable::Entry& entry, std::size_t base) {
+        std::size_t position = m_members.size();
+        std::size_t last = entry.lastPosition;
+        entry.lastPosition = position;
+        if (last == KeyTable::noPosition || last < base)
+            return false;
+        if (last < position && m_members[last].key.units == key.units)
+            return true;
+        for (std::size_t i = base; i < position; ++i)
+            if (m_members[i].key.units == key.units)
+                return true;
+        return false;
+    }
+
+    Node finishDictionary(std::size_t base, bool replay) {
         std::size_t count = m_members.size() - base;
         Member* first = m_members.data() + base;
-        if (removals || hasDuplicateKeys(first, count))
+        if (replay)
             count = applyInOrder(first, count);
-        const Member* stored = m_arena->copyArray(first, count);
+        const Member* stored = copyToArena(first, count);
         m_members.resize(base);
         return Node::makeDictionary(stored, std::uint32_t(count));
     }
 
-    bool hasDuplicateKeys(const Member* members, std::size_t count) {
-        if (count <= 16) {
-            for (std::size_t i = 1; i < count; ++i)
-                for (std::size_t j = 0; j < i; ++j)
-                    if (members[i].key.size == members[j].key.size &&
-                        members[i].key.string() == members[j].key.string())
-                        return true;
-            return false;
-        }
-        // An open-addressed table of member indexes, reused by every large dictionary, so
-        // that checking allocates nothing per key.
-        std::size_t capacity = 64;
-        while (capacity < count * 2)
-            capacity *= 2;
-        m_slots.assign(capacity, 0);
-        for (std::size_t i = 0; i < count; ++i) {
-            std::u16string_view key = members[i].key.string();
-            std::size_t slot = hashKey(key) & (capacity - 1);
-            while (m_slots[slot] != 0) {
-                if (members[m_slots[slot] - 1].key.string() == key)
-                    return true;
-                slot = (slot + 1) & (capacity - 1);
-            }
-            m_slots[slot] = std::uint32_t(i + 1);
-        }
-        return false;
-    }
-
-    static std::size_t hashKey(std::u16string_view key) {
-        std::uint64_t hash = 0xcbf29ce484222325ull;
-        for (char16_t unit : key)
-            hash = (hash ^ unit) * 0x100000001b3ull;
-        return std::size_t(hash ^ (hash >> 29));
-    }
-
     // Replays the pairs as the platform's key-value setter would take them: a later value
     // replaces an earlier one in its place, a removal mark drops the entry. Returns the count
-    // left at the front of `members`. Only dictionaries with repeated keys come here.
-    std::size_t applyInOrder(Member* members, std::size_t count) {
+    // left at the front of `members`. Only dictionaries with repeated keys or missing values
+    // come here.
+    static std::size_t applyInOrder(Member* members, std::size_t count) {
         std::unordered_map<std::u16string_view, std::size_t> live;
         std::size_t kept = 0;
         for (std::size_t i = 0; i < count; ++i) {
@@ -686,13 +791,12 @@ class JSONScanner::Parser {
     }
 
     JSONScanner& m_scanner;
-    const std::uint8_t* p;
+    const std::uint8_t* m_cursor;
     const std::uint8_t* m_end;
     std::shared_ptr<Arena> m_arena;
     std::vector<Node> m_elements;
     std::vector<Member> m_members;
-    std::vector<char16_t> m_text;
-    std::vector<std::uint32_t> m_slots; // index + 1; 0 is free
+    KeyTable m_keys;
 };
 
 // MARK: - [SECTION] Public scanning methods

@@ -36,11 +36,12 @@ class JSONScanner : public DataScanner {
         dictionaryNoColon = -3,       // `{"a" 1}`
         dictionaryValueFailed = -4,   // `{"a":"\q"}`
         dictionaryNoComma = -5,       // `{"a":1 "b":2}`
-        dictionaryNotTerminated = -6, // (the closing brace is always there when reached)
+        dictionaryNotTerminated = -6, // never produced: the loop ends only at the '}'; kept, as
+                                      // callers may name every code of the documented table
         arrayNotStarted = -7,         // `{}` as an array
         arrayValueFailed = -8,        // `[1, "\q"]`, `[,1]`, `[tru]`
         arrayNoComma = -9,            // `[1 2]`
-        arrayNotTerminated = -10,     // (the closing bracket is always there when reached)
+        arrayNotTerminated = -10,     // never produced: the loop ends only at the ']'; kept as -6
         stringNotStarted = -11,       // `'abc'`
         stringBadUnicode = -12,       // `"\u12G4"`
         stringBadEscape = -13,        // `"\x"`

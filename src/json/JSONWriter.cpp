@@ -11,9 +11,7 @@
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "json/ByteRuns.h"
 
 namespace torvane {
 
@@ -60,7 +58,7 @@ std::uint8_t* writeEscape(std::uint8_t* out, char16_t unit, char escape) {
     return out;
 }
 
-#if defined(__SSE2__)
+#if defined(TORVANE_BYTE_RUNS_SSE2)
 // Writes the eight units at `units` narrowed to bytes (the caller has room for them) and returns
 // how many of them, from the first, are ASCII written as they stand.
 std::size_t cleanASCIIPrefix(const char16_t* units, std::uint8_t* out) {
@@ -102,8 +100,10 @@ Data JSONWriter::takeData() {
     // Only a buffer that is mostly empty room gives the room back. Shrinking a large block hands
     // its tail to the allocator, which may return it to the system, and the next large text then
     // faults its pages in afresh: that cost more than the whole writing in measurements.
+    // An empty text keeps one byte: realloc to zero bytes would free the block and give null.
     if (m_capacity - m_size > m_size / 2 + 64) {
-        if (auto* fitted = static_cast<std::uint8_t*>(std::realloc(m_bytes.get(), m_size))) {
+        if (auto* fitted =
+                static_cast<std::uint8_t*>(std::realloc(m_bytes.get(), std::max<std::size_t>(m_size, 1)))) {
             (void)m_bytes.release();
             m_bytes.reset(fitted);
         }
@@ -114,8 +114,37 @@ Data JSONWriter::takeData() {
 }
 
 void JSONWriter::writeRaw(std::string_view bytes) {
+    // An empty fragment has no bytes, and before the first write there is no buffer either.
+    if (bytes.empty())
+        return;
     std::memcpy(room(bytes.size()), bytes.data(), bytes.size());
     m_size += bytes.size();
+}
+
+inline bool JSONWriter::isSmallInteger(double value) {
+    return value >= 0 && value < 1e9 && double(std::uint32_t(value)) == value && !std::signbit(value);
+}
+
+inline void JSONWriter::writeSmallInteger(std::uint32_t value) {
+    static constexpr char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    std::size_t length = 1;
+    for (std::uint32_t power = 10; length < 9 && value >= power; power *= 10)
+        ++length;
+    std::uint8_t* out = room(length) + length;
+    m_size += length;
+    for (; value >= 100; value /= 100) {
+        out -= 2;
+        std::memcpy(out, pairs + 2 * (value % 100), 2);
+    }
+    if (value >= 10) {
+        out -= 2;
+        std::memcpy(out, pairs + 2 * value, 2);
+    } else {
+        *--out = std::uint8_t('0' + value);
+    }
 }
 
 void JSONWriter::writeObject(const Node& root) {
@@ -148,22 +177,43 @@ void JSONWriter::writeObject(const Node& root) {
         }
         // The value is complete: close every container whose last element it was, then move on
         // to the next element of the innermost open one.
-        for (;;) {
+        node = nullptr;
+        while (!node) {
             if (m_stack.size() == base)
                 return;
             Frame& top = m_stack.back();
             const Node& container = *top.container;
+            if (container.kind == Kind::Array) {
+                // Scalars in a row, the bulk of most arrays, are written without leaving this loop.
+                while (++top.next < container.size) {
+                    const Node& element = container.elements[top.next];
+                    put(',');
+                    if (element.kind == Kind::Number) {
+                        if (element.numberType == NumberType::Double && isSmallInteger(element.number))
+                            writeSmallInteger(std::uint32_t(element.number));
+                        else
+                            writeNumber(element);
+                        continue;
+                    }
+                    if (element.kind == Kind::Array || element.kind == Kind::Dictionary) {
+                        node = &element;
+                        break;
+                    }
+                    writeScalar(element);
+                }
+                if (node)
+                    break;
+                put(']');
+                m_stack.pop_back();
+                continue;
+            }
             if (++top.next < container.size) {
                 put(',');
-                if (container.kind == Kind::Array) {
-                    node = &container.elements[top.next];
-                } else {
-                    writeKey(container.members[top.next].key);
-                    node = &container.members[top.next].value;
-                }
+                writeKey(container.members[top.next].key);
+                node = &container.members[top.next].value;
                 break;
             }
-            put(container.kind == Kind::Array ? ']' : '}');
+            put('}');
             m_stack.pop_back();
         }
     }
@@ -222,6 +272,11 @@ void JSONWriter::writeNumber(const Node& number) {
         break;
     case NumberType::Double: {
         double value = number.number;
+        // Small whole numbers, the most common of all, skip the general conversion.
+        if (isSmallInteger(value)) {
+            writeSmallInteger(std::uint32_t(value));
+            return;
+        }
         if (!std::isfinite(value))
             raiseObjectException(number);
         char* first = reinterpret_cast<char*>(room(tokenRoom));
@@ -250,7 +305,7 @@ void JSONWriter::writeString(std::u16string_view units) {
     const char16_t* unit = units.data();
     const char16_t* const end = unit + units.size();
     while (unit < end) {
-#if defined(__SSE2__)
+#if defined(TORVANE_BYTE_RUNS_SSE2)
         // Eight units at a time while they are ASCII that needs no escape; SSE2 is part of every
         // x86-64 processor, so this needs no processor-specific build.
         if (end - unit >= 8) {
@@ -261,29 +316,38 @@ void JSONWriter::writeString(std::u16string_view units) {
                 continue;
         }
 #endif
-        char16_t c = *unit++;
-        if (c < 0x80) {
-            char escape = escapes[c];
+        char16_t current = *unit++;
+        if (current < 0x80) {
+            char escape = escapes[current];
             if (escape == 0) [[likely]]
-                *out++ = std::uint8_t(c);
+                *out++ = std::uint8_t(current);
             else
-                out = writeEscape(out, c, escape);
-        } else if (c < 0x800) {
-            *out++ = std::uint8_t(0xC0 | (c >> 6));
-            *out++ = std::uint8_t(0x80 | (c & 0x3F));
-        } else if (!isHighSurrogate(c) && !isLowSurrogate(c)) {
-            *out++ = std::uint8_t(0xE0 | (c >> 12));
-            *out++ = std::uint8_t(0x80 | ((c >> 6) & 0x3F));
-            *out++ = std::uint8_t(0x80 | (c & 0x3F));
-        } else if (isHighSurrogate(c) && unit < end && isLowSurrogate(*unit)) {
-            char32_t codePoint = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
-            *out++ = std::uint8_t(0xF0 | (codePoint >> 18));
-            *out++ = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
-            *out++ = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
-            *out++ = std::uint8_t(0x80 | (codePoint & 0x3F));
-        } else {
-            // A lone surrogate has no UTF-8; the escape gives readers back the very unit.
-            out = writeUnicodeEscape(out, c);
+                out = writeEscape(out, current, escape);
+            continue;
+        }
+        // Text beyond ASCII comes in runs (the words of one script): stay here for the whole run.
+        for (;;) {
+            if (current < 0x800) {
+                *out++ = std::uint8_t(0xC0 | (current >> 6));
+                *out++ = std::uint8_t(0x80 | (current & 0x3F));
+            } else if (!isHighSurrogate(current) && !isLowSurrogate(current)) {
+                *out++ = std::uint8_t(0xE0 | (current >> 12));
+                *out++ = std::uint8_t(0x80 | ((current >> 6) & 0x3F));
+                *out++ = std::uint8_t(0x80 | (current & 0x3F));
+            } else if (isHighSurrogate(current) && unit < end && isLowSurrogate(*unit)) {
+                char32_t codePoint =
+                    0x10000 + ((char32_t(current) - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
+                *out++ = std::uint8_t(0xF0 | (codePoint >> 18));
+                *out++ = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
+                *out++ = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
+                *out++ = std::uint8_t(0x80 | (codePoint & 0x3F));
+            } else {
+                // A lone surrogate has no UTF-8; the escape gives readers back the very unit.
+                out = writeUnicodeEscape(out, current);
+            }
+            if (unit == end || *unit < 0x80)
+                break;
+            current = *unit++;
         }
     }
     *out++ = '"';
@@ -302,14 +366,14 @@ void JSONWriter::writeEscapedUTF8(std::string_view utf8) {
     // text as decoding to UTF-16 and applying the string rule.
     put('"');
     for (char byte : utf8) {
-        auto c = std::uint8_t(byte);
+        auto value = std::uint8_t(byte);
         std::uint8_t* out = room(6);
-        char escape = c < 0x80 ? escapes[c] : 0;
+        char escape = value < 0x80 ? escapes[value] : 0;
         if (escape == 0) {
-            *out = c;
+            *out = value;
             ++m_size;
         } else {
-            m_size += std::size_t(writeEscape(out, c, escape) - out);
+            m_size += std::size_t(writeEscape(out, value, escape) - out);
         }
     }
     put('"');

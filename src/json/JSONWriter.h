@@ -63,6 +63,9 @@ class JSONWriter {
         ++m_size;
     }
     void writeScalar(const Node& node);
+    // Whole doubles from 0 to 999999999 (not -0), written by writeSmallInteger.
+    static bool isSmallInteger(double value);
+    void writeSmallInteger(std::uint32_t value);
     void writeKey(const Node& key);
     void writeEscapedUTF8(std::string_view utf8);
 

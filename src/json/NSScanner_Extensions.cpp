@@ -1,10 +1,40 @@
 #include "json/NSScanner_Extensions.h"
 
+#include "json/CommentScanning.h"
 #include "json/NSCharacterSet_Extensions.h"
 
-#include "foundation/GenericException.h"
+#include "foundation/Unicode.h"
 
 namespace torvane {
+
+namespace {
+
+// The text scanner's steps, with its own rules: a literal is looked for after the characters it
+// skips, and the step up to a literal that never comes takes the rest of the text.
+class TextSteps {
+  public:
+    using Text = std::u16string;
+
+    explicit TextSteps(TextScanner& scanner) : m_scanner(scanner) {}
+
+    bool take(const char* literal) { return m_scanner.scanString(u16(literal), nullptr); }
+    bool takeUpTo(const char* literal, Text& text) { return m_scanner.scanUpToString(u16(literal), &text); }
+    static bool contains(const Text& text, const char* literal) {
+        return text.find(u16(literal)) != Text::npos;
+    }
+    bool takeUpToLineBreak(Text& text) { return m_scanner.scanUpToCharactersFromSet(linebreaks(), &text); }
+    void takeLineBreaks() { m_scanner.scanCharactersFromSet(linebreaks(), nullptr); }
+
+  private:
+    static const CharacterSet& linebreaks() {
+        static const CharacterSet set = linebreaksCharacterSet();
+        return set;
+    }
+
+    TextScanner& m_scanner;
+};
+
+} // namespace
 
 std::u16string remainingString(const TextScanner& scanner) {
     return scanner.string().substr(scanner.scanLocation());
@@ -39,27 +69,21 @@ void backtrack(TextScanner& scanner, std::uint32_t count) {
 }
 
 bool scanCStyleComment(TextScanner& scanner, std::u16string* out) {
-    if (!scanner.scanString(u"/*", nullptr))
-        return false;
+    TextSteps steps(scanner);
     std::u16string text;
-    if (!scanner.scanUpToString(u"*/", &text))
-        throw GenericException("Started to scan a C style comment but it wasn't terminated.");
-    if (text.find(u"/*") != std::u16string::npos)
-        throw GenericException("C style comments should not be nested.");
-    if (!scanner.scanString(u"*/", nullptr))
-        throw GenericException("C style comment did not end correctly.");
+    if (!commentScanning::scanBlockComment(steps, text))
+        return false;
     if (out)
         *out = std::move(text);
     return true;
 }
 
 bool scanCPlusPlusStyleComment(TextScanner& scanner, std::optional<std::u16string>* out) {
-    if (!scanner.scanString(u"//", nullptr))
-        return false;
-    static const CharacterSet linebreaks = linebreaksCharacterSet();
+    TextSteps steps(scanner);
     std::u16string text;
-    bool hasText = scanner.scanUpToCharactersFromSet(linebreaks, &text);
-    scanner.scanCharactersFromSet(linebreaks, nullptr);
+    bool hasText = false;
+    if (!commentScanning::scanLineComment(steps, text, hasText))
+        return false;
     if (out)
         *out = hasText ? std::optional(std::move(text)) : std::nullopt;
     return true;

@@ -66,4 +66,24 @@ TEST(Unicode, RejectsMalformedUTF8) {
     EXPECT_FALSE(isValidUTF8("\xF4\x90\x80\x80")); // above U+10FFFF
     EXPECT_FALSE(isValidUTF8("\xE2\x82"));         // truncated
     EXPECT_EQ(utf16FromUTF8("\xF0\x9F\x98\x80"), std::u16string({0xD83D, 0xDE00}));
+    // Each edge of the second byte's range after the lead bytes that narrow it.
+    for (auto [bytes, valid] :
+         std::initializer_list<std::pair<std::string_view, bool>>{{"\xC1\xBF", false},
+                                                                  {"\xC2\x80", true},
+                                                                  {"\xDF\xBF", true},
+                                                                  {"\xE0\x9F\xBF", false},
+                                                                  {"\xE0\xA0\x80", true},
+                                                                  {"\xE1\x80\x80", true},
+                                                                  {"\xED\x9F\xBF", true},
+                                                                  {"\xED\xA0\x80", false},
+                                                                  {"\xEE\x80\x80", true},
+                                                                  {"\xEF\xBF\xC0", false},
+                                                                  {"\xF0\x8F\xBF\xBF", false},
+                                                                  {"\xF0\x90\x80\x80", true},
+                                                                  {"\xF3\xBF\xBF\xBF", true},
+                                                                  {"\xF4\x8F\xBF\xBF", true},
+                                                                  {"\xF4\x90\x80\x80", false},
+                                                                  {"\xF5\x80\x80\x80", false},
+                                                                  {"\x80", false}})
+        EXPECT_EQ(isValidUTF8(bytes), valid) << testing::PrintToString(bytes);
 }

@@ -72,6 +72,12 @@ TEST(DataScanner, LiteralsMatchOnlyWhenWhollyPresent) {
     EXPECT_TRUE(words.scanString(literal, &taken));
     EXPECT_TRUE(taken.isIdenticalTo(literal));
     EXPECT_EQ(words.scanLocation(), 6u);
+
+    // Without data the cursor is null; the empty literal still matches there.
+    DataScanner empty;
+    EXPECT_TRUE(empty.scanString(Value::string(u""), nullptr));
+    EXPECT_FALSE(empty.scanString(literal, nullptr));
+    EXPECT_TRUE(empty.scanUTF8String("", nullptr));
 }
 
 TEST(DataScanner, RunsFromAndUpToSets) {

@@ -190,6 +190,15 @@ TEST(JSONDataSerializer, AnExceptionLeavesNoPartialText) {
     EXPECT_EQ(std::string(out.begin(), out.end()), "x[1]");
 }
 
+TEST(JSONDataSerializer, EmptyOutputIsAnEmptyBuffer) {
+    // An empty fragment is the one tree whose text has no bytes: the buffer is then never grown
+    // by a write, and handing it over must neither copy from nor free what is not there.
+    Data data = JSONDataSerializer::serializer().serializeObject(Value::fragment(""));
+    EXPECT_TRUE(data);
+    EXPECT_EQ(data.length(), 0u);
+    EXPECT_EQ(written(Value::array({Value::fragment("")})), "[]");
+}
+
 TEST(JSONDataSerializer, DeepNestingDoesNotUseTheCallStack) {
     // Far deeper than any call stack would hold with one frame per level.
     constexpr std::uint32_t depth = 1'000'000;

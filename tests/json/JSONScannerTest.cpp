@@ -69,6 +69,33 @@ TEST(JSONScanner, StringsDecodeEscapesOneUnitEach) {
               u"a long plain ascii run of more than sixteen bytes");
 }
 
+TEST(JSONScanner, EveryStopIsFoundAtEveryPositionOfABlock) {
+    // The inner loops take sixteen or eight bytes at a time: each kind of stop, and each kind of
+    // whitespace, at every position of two blocks must be seen where it is.
+    const std::pair<std::string, std::u16string> stops[] = {{"\\n", u"\n"},
+                                                            {"\\\\", u"\\"},
+                                                            {"\xC3\xA9", u"\u00e9"},
+                                                            {"\xE6\x9D\xB1", u"\u6771"},
+                                                            {"\xF0\x9F\x98\x80", u"\U0001F600"},
+                                                            {"\x7F", u"\x7F"}};
+    for (std::size_t position = 0; position < 40; ++position) {
+        std::string plain(position, 'a');
+        std::u16string plainUnits(position, u'a');
+        for (const auto& [bytes, units] : stops) {
+            EXPECT_EQ(parsed("\"" + plain + bytes + "bc\"").units(), plainUnits + units + u"bc") << position;
+            EXPECT_EQ(parsed("[\"" + plain + bytes + plain + "\"]")[0].units(),
+                      plainUnits + units + plainUnits);
+        }
+        EXPECT_EQ(parsed("\"" + plain + "\"").units(), plainUnits);
+        EXPECT_EQ(failureCode("\"" + plain + "\xFF" + plain + "\""), JSONScanner::stringNotUTF8);
+        EXPECT_EQ(failureCode("\"" + plain), JSONScanner::stringNotTerminated);
+        for (char space : std::string(" \t\n\v\f\r")) {
+            std::string spaces = std::string(position, ' ') + space + std::string(position, space);
+            EXPECT_EQ(parsed("[" + spaces + "1" + spaces + "," + spaces + "2" + spaces + "]").count(), 2u);
+        }
+    }
+}
+
 TEST(JSONScanner, BadStringsFailAndGoBack) {
     auto scanner = jsonScanner(R"(  "\x")");
     Error error;
@@ -189,6 +216,23 @@ TEST(JSONScanner, LaterKeysWinAndKeepTheFirstPlace) {
     ASSERT_EQ(unique.count(), 101u);
     EXPECT_EQ(unique.keyAt(99).units(), u"k99");
     EXPECT_EQ(unique.valueAt(100).doubleValue(), -1);
+
+    // Repeats hidden behind a nested dictionary with the same keys, and a key written with an
+    // escape against the same key written plainly.
+    Value hidden = parsed(R"({"a":1,"b":{"a":2,"b":3},"c":{"d":{"a":0}},"a":4,"e":{"a":5,"a":6}})");
+    ASSERT_EQ(hidden.count(), 4u);
+    EXPECT_EQ(hidden.valueAt(0).doubleValue(), 4);
+    EXPECT_EQ(hidden.objectForKey("b").count(), 2u);
+    EXPECT_EQ(hidden.objectForKey("e").count(), 1u);
+    EXPECT_EQ(hidden.objectForKey("e").valueAt(0).doubleValue(), 6);
+    Value empty = parsed(R"({"":1,"a":2,"":3})");
+    ASSERT_EQ(empty.count(), 2u);
+    EXPECT_EQ(empty.valueAt(0).doubleValue(), 3);
+    Value escaped = parsed(R"({"\u0061":1,"a":2,"x":{"a":3,"\u0061":4}})");
+    ASSERT_EQ(escaped.count(), 2u);
+    EXPECT_EQ(escaped.valueAt(0).doubleValue(), 2);
+    EXPECT_EQ(escaped.objectForKey("x").count(), 1u);
+    EXPECT_EQ(escaped.objectForKey("x").valueAt(0).doubleValue(), 4);
 }
 
 TEST(JSONScanner, DispatchOnTheFirstCharacter) {
@@ -306,6 +350,21 @@ TEST(JSONScanner, AByteOrderMarkIsNotRemoved) {
     Scan scan = scanObject("\xEF\xBB\xBF[1]");
     EXPECT_TRUE(scan.succeeded);
     EXPECT_TRUE(scan.value.isNone());
+}
+
+TEST(JSONScanner, AValueHoldsMemoryInProportionToItself) {
+    // One number at the front of a large buffer: its tree must not be sized by the rest.
+    std::string text = "1" + std::string(4 << 20, ' ');
+    Value number;
+    auto scanner = jsonScanner(text);
+    ASSERT_TRUE(scanner.scanJSONNumberConstant(&number, nullptr));
+    EXPECT_LT(number.arena()->bytesReserved(), 4096u);
+
+    std::string strings = "[" + std::string(1000, ' ') + "\"a\"," + std::string(1 << 20, ' ') + "\"b\"]";
+    Value array;
+    auto arrayScanner = jsonScanner(strings);
+    ASSERT_TRUE(arrayScanner.scanJSONObject(&array, nullptr));
+    EXPECT_LT(array.arena()->bytesReserved(), 4096u);
 }
 
 TEST(JSONScanner, ValuesOutliveTheirScanner) {

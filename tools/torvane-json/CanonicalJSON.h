@@ -5,6 +5,7 @@
 // \u with lowercase hex, numbers with %.17g, no spaces.
 
 #include "foundation/Value.h"
+#include "json/JSONStringEscaping.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,17 +17,7 @@
 namespace torvane::tool {
 
 inline void appendCanonicalString(std::u16string_view units, std::string& out) {
-    out += '"';
-    for (char16_t unit : units) {
-        if (unit >= 0x20 && unit <= 0x7E && unit != '"' && unit != '\\') {
-            out += char(unit);
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(unit));
-            out += escape;
-        }
-    }
-    out += '"';
+    appendQuotedJSONString(out, units, JSONEscaping::asciiOnly);
 }
 
 inline void appendCanonical(const Value& value, std::string& out) {
@@ -54,8 +45,8 @@ inline void appendCanonical(const Value& value, std::string& out) {
     } else if (value.isDictionary()) {
         std::vector<std::size_t> order(value.count());
         std::iota(order.begin(), order.end(), 0);
-        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return value.keyAt(a).units() < value.keyAt(b).units();
+        std::sort(order.begin(), order.end(), [&](std::size_t left, std::size_t right) {
+            return value.keyAt(left).units() < value.keyAt(right).units();
         });
         out += '{';
         for (std::size_t i = 0; i < order.size(); ++i) {
