@@ -1,17 +1,18 @@
 #include "platform/core/Trace.h"
 
+#include "json/JSONStringEscaping.h"
 
 #include <cerrno>
-#include <chrono>
-#include <ctime>
-#include <sys/syscall.h>
-#include <unistd.h>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <mutex>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace torvane::platform {
 
@@ -19,35 +20,7 @@ namespace {
 
 // The trace is JSON read by tests and people; it escapes what JSON requires and nothing else.
 void appendQuoted(std::string& out, std::string_view text) {
-    out.push_back('"');
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char escape[8];
-                std::snprintf(escape, sizeof escape, "\\u%04x", c);
-                out += escape;
-            } else {
-                out.push_back(char(c));
-            }
-        }
-    }
-    out.push_back('"');
+    appendQuotedJSONString(out, text, JSONEscaping::minimal);
 }
 
 void appendNumber(std::string& out, double number) {
@@ -113,7 +86,8 @@ void Trace::record(std::string_view op, std::initializer_list<TraceField> fields
     }
     line += "}\n";
     // Flushed per line: a test reads the trace of a process it has just killed.
-    if (std::fwrite(line.data(), 1, line.size(), m_file.get()) != line.size() || std::fflush(m_file.get()) != 0)
+    if (std::fwrite(line.data(), 1, line.size(), m_file.get()) != line.size() ||
+        std::fflush(m_file.get()) != 0)
         m_writeFailed = true;
 }
 
