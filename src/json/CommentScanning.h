@@ -13,10 +13,17 @@
 //   void takeLineBreaks()                  takes the run of line breaks that follows
 
 #include "foundation/GenericException.h"
+#include "json/NSCharacterSet_Extensions.h"
 
 #include <utility>
 
 namespace torvane::commentScanning {
+
+// The line breaks that end a C++-style comment, made once.
+inline const CharacterSet& linebreaks() {
+    static const CharacterSet set = linebreaksCharacterSet();
+    return set;
+}
 
 // On success `text` holds what lies between the markers. Throws GenericException on a comment
 // that is not terminated, is nested or does not end correctly, with the location where the

@@ -29,18 +29,13 @@ class ByteSteps {
     static bool contains(const Text& text, const char* literal) { return text.find(literal) != Text::npos; }
     bool takeUpToLineBreak(Text& text) {
         std::uint32_t start = m_scanner.scanLocation();
-        bool taken = m_scanner.scanUpToCharactersFromSet(linebreaks(), nullptr);
+        bool taken = m_scanner.scanUpToCharactersFromSet(commentScanning::linebreaks(), nullptr);
         text = m_scanner.data().view().substr(start, m_scanner.scanLocation() - start);
         return taken;
     }
-    void takeLineBreaks() { m_scanner.scanCharactersFromSet(linebreaks(), nullptr); }
+    void takeLineBreaks() { m_scanner.scanCharactersFromSet(commentScanning::linebreaks(), nullptr); }
 
   private:
-    static const CharacterSet& linebreaks() {
-        static const CharacterSet set = linebreaksCharacterSet();
-        return set;
-    }
-
     DataScanner& m_scanner;
 };
 

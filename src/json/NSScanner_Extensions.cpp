@@ -22,15 +22,12 @@ class TextSteps {
     static bool contains(const Text& text, const char* literal) {
         return text.find(u16(literal)) != Text::npos;
     }
-    bool takeUpToLineBreak(Text& text) { return m_scanner.scanUpToCharactersFromSet(linebreaks(), &text); }
-    void takeLineBreaks() { m_scanner.scanCharactersFromSet(linebreaks(), nullptr); }
+    bool takeUpToLineBreak(Text& text) {
+        return m_scanner.scanUpToCharactersFromSet(commentScanning::linebreaks(), &text);
+    }
+    void takeLineBreaks() { m_scanner.scanCharactersFromSet(commentScanning::linebreaks(), nullptr); }
 
   private:
-    static const CharacterSet& linebreaks() {
-        static const CharacterSet set = linebreaksCharacterSet();
-        return set;
-    }
-
     TextScanner& m_scanner;
 };
 
