@@ -1,21 +1,26 @@
 #include "ScreenScene.h"
 
-#include "platform/core/BuildConfiguration.h"
+#include "../support/ScopedVariable.h"
 
 #include <gtest/gtest.h>
 
 using torvane::platform::Point;
-namespace build = torvane::platform::build;
-
 namespace {
 
+// The store's values as a packager would set them; the pages are built from them at each touch.
+struct PackagedStore {
+    ScopedVariable host{"TORVANE_STORE_HOST", "store.test:8080"};
+    ScopedVariable pro{"TORVANE_PRO_APP_ID", "4242"};
+    ScopedVariable makerPath{"TORVANE_MAKER_PATH", "acme"};
+    ScopedVariable makerId{"TORVANE_MAKER_ID", "77"};
+};
+
 std::string proPage() {
-    return "itms-apps://" + build::storeHost() + "/us/app/torvane-pro/id" + build::proAppId() + "?ls=1&mt=8";
+    return "itms-apps://store.test:8080/us/app/torvane-pro/id4242?ls=1&mt=8";
 }
 
 std::string makerPage() {
-    return "itms-apps://" + build::storeHost() + "/us/artist/" + build::makerPath() + "/id" +
-           build::makerId() + "?mt=8";
+    return "itms-apps://store.test:8080/us/artist/acme/id77?mt=8";
 }
 
 } // namespace
@@ -65,6 +70,7 @@ TEST(ScreenPrompts, NoAlertForAnOlderModelAnUnknownModelOrAStoredVersion) {
 }
 
 TEST(ScreenPrompts, UpgradeOpensTheProPageAndNotNowOpensNothing) {
+    PackagedStore store;
     {
         ScreenScene scene;
         auto& controller = scene.start("iPhone3,1");
@@ -88,6 +94,7 @@ TEST(ScreenPrompts, UpgradeOpensTheProPageAndNotNowOpensNothing) {
 // MARK: - The store links
 
 TEST(ScreenPrompts, TheStoreLinksOpenTheirPagesWithTheTrayUpAndDown) {
+    PackagedStore store;
     struct Case {
         torvane::screen::Flag trayUp;
         Point pro, maker;

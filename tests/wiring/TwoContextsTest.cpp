@@ -61,6 +61,12 @@ TEST(TwoContexts, EndWithTheirRatingChecksStillWaitingOnTheProbe) {
         }
         EXPECT_EQ(first.test.context.settings.integerForKey("kRatingPromptLaunchCount"), 7);
         EXPECT_EQ(second.test.context.settings.integerForKey("kRatingPromptLaunchCount"), 7);
+        // The checks have ended (their threads may still be returning); the probes' requests wait.
+        for (auto waited = steady_clock::now();
+             first.test.context.work.running() + second.test.context.work.running() > 2;) {
+            ASSERT_LT(steady_clock::now() - waited, seconds(10)) << "a check never ended";
+            std::this_thread::sleep_for(milliseconds(10));
+        }
         EXPECT_EQ(first.test.context.work.running(), 1u) << "the probe's request is still waiting";
         EXPECT_EQ(second.test.context.work.running(), 1u);
     }

@@ -9,6 +9,7 @@
 #include "screen/TorvaneViewController.h"
 
 #include "../devices/LedTrees.h"
+#include "../support/ScopedVariable.h"
 #include "../support/TemporaryFolder.h"
 
 #include <arpa/inet.h>
@@ -23,28 +24,6 @@
 #include <unistd.h>
 #include <utility>
 #include <vector>
-
-// Sets an environment variable for as long as it lives, then puts back what was there.
-class ScopedVariable {
-  public:
-    ScopedVariable(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedVariable() {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-  private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 // A loopback port on which nothing listens: bound, then let go.
 inline int closedLoopbackPort() {
