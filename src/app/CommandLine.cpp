@@ -58,8 +58,9 @@ Options:
   --screen WxH      the screen's size in points (default 320x568; the window is drawn at twice
                     that in pixels, or less when the desktop is smaller)
   --store FILE      the settings file instead of $XDG_CONFIG_HOME/torvane/settings.json
-  --machine MODEL   the device model instead of uname's machine field; every model without
-                    "iPhone2" in it counts as a phone with a camera LED
+  --machine MODEL   the device model instead of the hardware's own; every model without
+                    "iPhone2" in it then counts as a phone with a camera LED (without
+                    --machine, only a device on which a torch LED is found does)
   --leds DIR        the kernel's LED folder instead of /sys/class/leds (also TORVANE_LEDS)
   --script FILE     one command a line, run in order, then the application quits:
                     wait SECONDS, tap X Y, alert INDEX, shot FILE.png, quit
