@@ -226,3 +226,34 @@ TEST(WindowLoop, EachSetOfTouchesThatBeginsIsOneCallInPoints) {
     EXPECT_NEAR(touches[0].x, 80, 1);
     EXPECT_NEAR(touches[0].y, 240, 1);
 }
+
+TEST(LandscapeLoop, TouchesBesideTheColumnReachNothing) {
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{true, false, {720, 360}, 2});
+    ASSERT_TRUE(loop.open());
+    EXPECT_FLOAT_EQ(loop.screenSize().height, 480);
+    std::vector<Point> touches;
+    loop.setContent(std::make_shared<ImageView>(t.context.animator, "view", Rect{0, 0, 320, 480}),
+                    [&](Point p) { touches.push_back(p); });
+    // The column is 240 window points wide, from 240 to 480, at 0.75 points a layout point.
+    loop.runScript({tap(239, 300), tap(481, 300), tap(300, 300)});
+    ASSERT_EQ(touches.size(), 1u);
+    EXPECT_FLOAT_EQ(touches[0].x, 80);
+    EXPECT_FLOAT_EQ(touches[0].y, 400);
+}
+
+TEST(WindowLoop, AResizedWindowGivesTheContentItsNewLayoutHeight) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{false, false, {320, 480}, 1});
+    ASSERT_TRUE(loop.open());
+    std::vector<Size> layouts;
+    loop.setLayoutChanged([&](Size layout) { layouts.push_back(layout); });
+    loop.setContent(std::make_shared<ImageView>(t.context.animator, "view", Rect{0, 0, 320, 480}), {});
+    SDL_SetWindowSize(loop.window(), 360, 720);
+    loop.post([&] { loop.quit(); });
+    EXPECT_EQ(loop.run(), 0);
+    ASSERT_EQ(layouts.size(), 1u);
+    EXPECT_FLOAT_EQ(layouts[0].width, 320);
+    EXPECT_FLOAT_EQ(layouts[0].height, 640);
+}
