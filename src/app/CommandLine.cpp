@@ -175,9 +175,10 @@ CommandLine parseCommandLine(std::span<const char* const> arguments) {
         if (name == "--screen") {
             result.options.screen = parseScreenSize(value);
             if (!result.options.screen)
-                return fail("--screen wants WIDTHxHEIGHT in whole points, from " + std::to_string(smallestWidth) +
-                            "x" + std::to_string(smallestHeight) + " to " + std::to_string(largestSide) +
-                            " a side, as in 360x720, not " + quotedInput(value));
+                return fail("--screen wants WIDTHxHEIGHT in whole points, from " +
+                            std::to_string(smallestWidth) + "x" + std::to_string(smallestHeight) + " to " +
+                            std::to_string(largestSide) + " a side, as in 360x720, not " +
+                            quotedInput(value));
         } else {
             *target = std::string(value);
         }

@@ -53,7 +53,8 @@ bool MainLoop::open() {
 bool MainLoop::openOffscreen() {
     m_parts.clock.setMode(ClockMode::Virtual);
     m_pixelsPerWindowPoint = m_options.scale > 0 ? m_options.scale : 1;
-    Size pixels{std::round(m_screen.width * m_pixelsPerWindowPoint), std::round(m_screen.height * m_pixelsPerWindowPoint)};
+    Size pixels{std::round(m_screen.width * m_pixelsPerWindowPoint),
+                std::round(m_screen.height * m_pixelsPerWindowPoint)};
     fitTo(pixels);
     m_offscreen.reset(SDL_CreateRGBSurfaceWithFormat(0, int(pixels.width), int(pixels.height), 32,
                                                      SDL_PIXELFORMAT_ARGB8888));
@@ -253,8 +254,8 @@ void MainLoop::handleEvents(bool wait) {
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT && event.button.which != SDL_TOUCH_MOUSEID && !began) {
-                began = pixelFromWindow(float(event.button.x), float(event.button.y), windowSize(m_window.get()),
-                                        m_fit.pixels);
+                began = pixelFromWindow(float(event.button.x), float(event.button.y),
+                                        windowSize(m_window.get()), m_fit.pixels);
             }
             break;
         case SDL_FINGERDOWN:
