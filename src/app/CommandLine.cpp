@@ -16,6 +16,9 @@ constexpr std::size_t longestQuote = 80;
 // The largest screen side we accept, in points: far beyond any display, small enough that the
 // pixel sizes derived from it stay sane.
 constexpr int largestSide = 8192;
+// Below this the tray's buttons would be too small to touch.
+constexpr int smallestWidth = 160;
+constexpr int smallestHeight = 240;
 
 std::optional<platform::Size> parseScreenSize(std::string_view text) {
     auto separator = text.find('x');
@@ -32,7 +35,7 @@ std::optional<platform::Size> parseScreenSize(std::string_view text) {
     };
     auto width = number(text.substr(0, separator));
     auto height = number(text.substr(separator + 1));
-    if (!width || !height)
+    if (!width || !height || *width < smallestWidth || *height < smallestHeight)
         return std::nullopt;
     return platform::Size{float(*width), float(*height)};
 }
@@ -55,8 +58,8 @@ Options:
   --headless        no window; everything is drawn offscreen with SDL's software renderer on a
                     virtual clock that moves only when the script says so
   --fullscreen      fill the display (phones)
-  --screen WxH      the screen's size in points (default 320x568; the window is drawn at twice
-                    that in pixels, or less when the desktop is smaller)
+  --screen WxH      the window's size in points, from 160x240 (default 320x568; the window is
+                    drawn at twice that in pixels, or less when the desktop is smaller)
   --store FILE      the settings file instead of $XDG_CONFIG_HOME/torvane/settings.json
   --machine MODEL   the device model instead of the hardware's own; every model without
                     "iPhone2" in it then counts as a phone with a camera LED (without
@@ -173,8 +176,10 @@ CommandLine parseCommandLine(std::span<const char* const> arguments) {
         if (name == "--screen") {
             result.options.screen = parseScreenSize(value);
             if (!result.options.screen)
-                return fail("--screen wants WIDTHxHEIGHT in whole points from 1 to " +
-                            std::to_string(largestSide) + ", as in 320x568, not " + quotedInput(value));
+                return fail("--screen wants WIDTHxHEIGHT in whole points, from " +
+                            std::to_string(smallestWidth) + "x" + std::to_string(smallestHeight) + " to " +
+                            std::to_string(largestSide) + " a side, as in 360x720, not " +
+                            quotedInput(value));
         } else {
             *target = std::string(value);
         }

@@ -114,6 +114,11 @@ int main(int argc, char** argv) {
     auto& controller = *delegate.viewController;
     loop.setContent(controller.view(),
                     [&controller](platform::Point point) { controller.touchesBegan(point); });
+    // A rotation or a resize gives the screen a new height: the controller lays itself out again.
+    loop.setLayoutChanged([&context, &controller](platform::Size layout) {
+        context.application.setMainScreenSize(layout);
+        controller.layoutHeightChanged(layout.height);
+    });
 
     int status = options.headless ? loop.runScript(script) : loop.run();
     if (!fallbackShot.empty() && status == 0)

@@ -1,4 +1,5 @@
-// loadView: the view tree, built once, and the first two blocks of the opening sequence.
+// loadView: the view tree, built once, and the first two blocks of the opening sequence; and
+// the same tree following the window when its height changes.
 //
 // Geometry is laid out for a 480-point-high screen; what sits at the bottom moves down by the
 // extra height of a taller one (H - 480, in 32-bit floats as the fields hold them).
@@ -21,6 +22,22 @@ std::shared_ptr<platform::ImageView> makeImageView(platform::Context& context, c
     return view;
 }
 
+platform::Rect rootFrame(float H) {
+    return {0, 0, 320, H};
+}
+
+platform::Rect lensFrame(float H) {
+    return {0, 480, 320, H};
+}
+
+platform::Rect trayFrame(float H) {
+    return {0, (H - 480.0f) + 291.0f, 320, 190};
+}
+
+float bodyDrop(float H) {
+    return (H - 480.0f) + 202.0f;
+}
+
 } // namespace
 
 std::shared_ptr<platform::ImageView> TorvaneViewController::view() {
@@ -31,9 +48,11 @@ std::shared_ptr<platform::ImageView> TorvaneViewController::view() {
 
 void TorvaneViewController::loadView() {
     const float H = screenHeight;
-    m_view = std::make_shared<platform::ImageView>(m_environment.context.animator, "view", platform::Rect{0, 0, 320, H});
+    m_view = std::make_shared<platform::ImageView>(m_environment.context.animator, "view", rootFrame(H));
 
-    imageLensView = makeImageView(m_environment.context, "imageLensView", {0, 480, 320, H}, lensFileInUse);
+    imageLensView = makeImageView(m_environment.context, "imageLensView", lensFrame(H), lensFileInUse);
+    // The light reaches the window's edges where the window is wider than the screen.
+    imageLensView->setFillsSides(true);
     m_view->addSubview(imageLensView);
     lensTransform = platform::AffineTransform::identity();
 
@@ -41,14 +60,18 @@ void TorvaneViewController::loadView() {
     m_view->addSubview(baseView);
 
     controlTrayView =
-        makeImageView(m_environment.context, "controlTrayView", {0, (H - 480.0f) + 291.0f, 320, 190}, "control_tray_free.png");
+        makeImageView(m_environment.context, "controlTrayView", trayFrame(H), "control_tray_free.png");
+    // So does the tray's panel, so that the light does not end in black beside it.
+    controlTrayView->setFillsSides(true);
     m_view->addSubview(controlTrayView);
 
-    soundOffButtonView = makeImageView(m_environment.context, "soundOffButtonView", {9, 6, 30, 28}, "sound_off.png");
+    soundOffButtonView =
+        makeImageView(m_environment.context, "soundOffButtonView", {9, 6, 30, 28}, "sound_off.png");
     controlTrayView->addSubview(soundOffButtonView);
     soundOffButtonView->setHidden(soundFxOn == 1);
 
-    trayRestoreButtonView = makeImageView(m_environment.context, "trayRestoreButtonView", {292, 6, 26, 26}, "tray_up_button.png");
+    trayRestoreButtonView =
+        makeImageView(m_environment.context, "trayRestoreButtonView", {292, 6, 26, 26}, "tray_up_button.png");
     controlTrayView->addSubview(trayRestoreButtonView);
     trayRestoreButtonView->setHidden(true);
 
@@ -63,7 +86,7 @@ void TorvaneViewController::loadView() {
     flashlightTransform = platform::AffineTransform::identity();
 
     beginAnimation(MoveFlashLightIntoPlace, 0.5);
-    flashlightTransform = platform::AffineTransform::makeTranslation(0, (H - 480.0f) + 202.0f);
+    flashlightTransform = platform::AffineTransform::makeTranslation(0, bodyDrop(H));
     flashlightTransform = platform::scale(flashlightTransform, 1.52f, 1.52f);
     baseView->setTransform(flashlightTransform);
     m_environment.context.animator.commitAnimations();
@@ -75,6 +98,28 @@ void TorvaneViewController::loadView() {
     m_environment.context.animator.commitAnimations();
 
     playEffect(audioPlayerLowerLensCover.get());
+}
+
+// What hangs from the bottom edge moves with it, as the platform's autoresizing would move it;
+// running animations are left alone, as they move views relative to their frames, so a change in
+// the middle of one neither makes it jump nor ends it early.
+void TorvaneViewController::layoutHeightChanged(float height) {
+    const float before = screenHeight;
+    screenHeight = height;
+    if (!m_view || height == before)
+        return;
+    const float H = screenHeight;
+    m_view->setFrame(rootFrame(H));
+    imageLensView->setFrame(lensFrame(H));
+    controlTrayView->setFrame(trayFrame(H));
+    // The body's drop towards the bottom was given to its transform, which may still be
+    // animating: its frame takes the difference instead. While the zoom lasts the field keeps
+    // the drop for the new height, as a tray slide started meanwhile computes the lens from it.
+    platform::Rect body = baseView->frame();
+    body.y += H - before;
+    baseView->setFrame(body);
+    if (flashlightTransform != platform::AffineTransform::identity())
+        flashlightTransform.ty = bodyDrop(H);
 }
 
 } // namespace torvane::screen

@@ -4,7 +4,7 @@
 // split by concern over the files of this folder:
 //
 //   ScreenState.cpp     init (the start sequence), restore and seed rules, teardown
-//   ScreenLayout.cpp    loadView: the view tree and the opening animations
+//   ScreenLayout.cpp    loadView: the view tree and the opening animations; a new height
 //   ScreenTorch.cpp     iPhone4LedToggle: the LED torch
 //   ScreenSounds.cpp    the audio session and the sound players
 //   ScreenPrompts.cpp   the upgrade alert and the store links
@@ -62,6 +62,10 @@ class TorvaneViewController {
     [[nodiscard]] platform::Color secondaryTextColor() const;
 
     void iPhone4LedToggle();
+
+    // The window gave the screen a new height in points (a rotation, a resize): the tray, the
+    // lens and the hit tables follow it, also in the middle of an animation.
+    void layoutHeightChanged(float height);
 
     // A touch begins at this point of the view (none: the platform gave no touch object).
     void touchesBegan(std::optional<platform::Point> touch);

@@ -56,6 +56,8 @@ TEST(CommandLine, BadCommandLinesGetOneClearMessage) {
         {{"--screen", "320"}, "--screen wants WIDTHxHEIGHT"},
         {{"--screen", "320x"}, "--screen wants WIDTHxHEIGHT"},
         {{"--screen", "0x480"}, "--screen wants WIDTHxHEIGHT"},
+        {{"--screen", "159x480"}, "--screen wants WIDTHxHEIGHT"},
+        {{"--screen", "320x239"}, "--screen wants WIDTHxHEIGHT"},
         {{"--screen", "-320x480"}, "--screen wants WIDTHxHEIGHT"},
         {{"--screen", "320x480x2"}, "--screen wants WIDTHxHEIGHT"},
         {{"--screen", "99999999999x480"}, "--screen wants WIDTHxHEIGHT"},
@@ -82,6 +84,13 @@ TEST(CommandLine, AnOptionIsNeverTakenAsTheValueBeforeIt) {
     result = parse({"--machine", "-x"});
     ASSERT_TRUE(result.ok()) << result.error;
     EXPECT_EQ(result.options.machine, "-x");
+}
+
+TEST(CommandLine, AcceptsAnyScreenShapeFromTheSmallestUp) {
+    for (const char* shape : {"160x240", "720x360", "412x915"}) {
+        auto result = parse({"--screen", shape});
+        EXPECT_TRUE(result.ok()) << shape << ": " << result.error;
+    }
 }
 
 TEST(CommandLine, MessagesQuoteAtMostEightyCharactersOfTheInput) {

@@ -57,6 +57,8 @@ const std::vector<Gap> gaps = {
     {"strip, sound switch to maker link", 45, 51, 0, visibleStrip},
     {"strip, maker link to PRO link", 177, 184, 0, visibleStrip},
     {"strip, PRO link to tray button", 282, 283, 0, visibleStrip},
+    // The tray button's bezel ends inside the tray: its last point is panel.
+    {"strip, right edge", 319, 319.9, 0, visibleStrip},
     {"lens row, left edge", 0, 2, 365 - trayTop, 402 - trayTop},
     {"bulb row, left fifth", 0, 64, 406 - trayTop, 478 - trayTop},
     {"bulb row, right fifth", 256, 319.5, 406 - trayTop, 478 - trayTop},

@@ -8,6 +8,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -26,16 +27,16 @@ std::string quoted(const std::filesystem::path& path) {
     return "'" + path.string() + "'";
 }
 
-AppRun runHeadless(const TemporaryFolder& folder, const std::string& script) {
+AppRun runHeadless(const TemporaryFolder& folder, const std::string& script,
+                   const std::string& screen = "320x568") {
     std::ofstream(folder / "script.txt") << script;
     std::filesystem::create_directory(folder / "leds");
     std::string command =
         "SDL_AUDIODRIVER=dummy TORVANE_URL_OPENER=/bin/true TORVANE_INSTALL_HOST=127.0.0.1:9 "
         "TORVANE_LEDS=" +
-        quoted(folder / "leds") + " " + quoted(TORVANE_APP_BINARY) +
-        " --headless --screen 320x568 --machine iPhone3,1 --store " + quoted(folder / "settings.json") +
-        " --trace " + quoted(folder / "trace.jsonl") + " --script " + quoted(folder / "script.txt") +
-        " >/dev/null 2>&1";
+        quoted(folder / "leds") + " " + quoted(TORVANE_APP_BINARY) + " --headless --screen " + screen +
+        " --machine iPhone3,1 --store " + quoted(folder / "settings.json") + " --trace " +
+        quoted(folder / "trace.jsonl") + " --script " + quoted(folder / "script.txt") + " >/dev/null 2>&1";
     AppRun run;
     int result = std::system(command.c_str());
     run.status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
@@ -111,4 +112,33 @@ TEST(HeadlessRun, ABadScriptLineStopsBeforeTheStartWithStatus2) {
     AppRun run = runHeadless(folder, "wait 0.25\njump 3 4\n");
     EXPECT_EQ(run.status, 2);
     EXPECT_FALSE(std::filesystem::exists(folder / "settings.json"));
+}
+
+// Phone shapes: the 320-point column is scaled to the window's width or height, whichever is
+// smaller against 320x480, centred, and its layout takes the window's whole height. A script taps
+// in window points, as a finger does, at the scaled places of the tray's buttons.
+TEST(HeadlessRun, TheTrayAnswersAtItsScaledPlaceInEveryWindowShape) {
+    struct Shape {
+        std::string screen;
+        double width, height;
+    };
+    for (const Shape& shape :
+         {Shape{"360x720", 360, 720}, Shape{"720x360", 720, 360}, Shape{"412x915", 412, 915}}) {
+        SCOPED_TRACE(shape.screen);
+        TemporaryFolder folder;
+        const double scale = std::min(shape.width / 320, shape.height / 480);
+        const double left = (shape.width - 320 * scale) / 2;
+        auto at = [&](double x, double yFromBottom) {
+            return std::to_string(left + x * scale) + " " +
+                   std::to_string(shape.height - yFromBottom * scale);
+        };
+        // The chevron in the strip left on screen with the tray down, then the sound switch in the
+        // raised tray's strip (layout 308 of 480, 172 points above the bottom).
+        std::string script =
+            "wait 2.5\nalert 1\ntap " + at(300, 17) + "\nwait 0.6\ntap " + at(25, 172) + "\nquit\n";
+        AppRun run = runHeadless(folder, script, shape.screen);
+        ASSERT_EQ(run.status, 0) << run.trace;
+        EXPECT_EQ(linesWith(run.trace, R"("key":"control_tray_up","value":"TRUE")").size(), 1u) << run.trace;
+        EXPECT_EQ(linesWith(run.trace, R"("key":"soundfx_on","value":"FALSE")").size(), 1u) << run.trace;
+    }
 }

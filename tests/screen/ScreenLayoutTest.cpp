@@ -99,3 +99,33 @@ TEST(ScreenLayout, TheViewTreeIsBuiltOnce) {
     EXPECT_EQ(first->subviews().size(), 3u);
     EXPECT_EQ(controller.controlTrayView->subviews().size(), 2u);
 }
+
+// A rotation or a resize in the middle of the opening and of a slide: what hangs from the bottom
+// follows, the hit tables use the new height, and every animation still ends as it would have.
+TEST(ScreenLayout, ANewHeightMovesWhatHangsFromTheBottomWithoutStoppingAnAnimation) {
+    ScreenScene scene;
+    auto& controller = scene.startOnScreen("iPhone2,1", 568);
+    scene.run(0.25); // the body's zoom is half way
+    controller.layoutHeightChanged(640);
+    EXPECT_EQ(controller.baseView->frame().y, 197 + 72);
+    EXPECT_FLOAT_EQ(controller.flashlightTransform.ty, 640 - 278);
+    scene.run(2.0);
+    EXPECT_EQ(scene.traced("anim.end").size(), 5u);
+    EXPECT_EQ(scene.traced(R"(anim.end","id":"DismissControlTray","finished":true)").size(), 1u);
+    EXPECT_EQ(controller.controlTrayUp, 0);
+    EXPECT_EQ(controller.view()->frame().height, 640);
+    EXPECT_EQ(controller.imageLensView->frame().height, 640);
+    EXPECT_EQ(controller.controlTrayView->frame().y, 640 - 189);
+
+    controller.touchesBegan(torvane::platform::Point{300, 640 - 17}); // the chevron, tray down
+    scene.run(0.25);
+    controller.layoutHeightChanged(480);
+    EXPECT_EQ(controller.controlTrayView->frame().y, 291);
+    scene.run(0.5);
+    EXPECT_EQ(scene.traced(R"(anim.end","id":"ShowControlTray","finished":true)").size(), 1u);
+    EXPECT_EQ(controller.controlTrayUp, 1);
+
+    const auto soundBefore = controller.soundFxOn;
+    controller.touchesBegan(torvane::platform::Point{25, 308}); // the sound switch, tray up
+    EXPECT_NE(controller.soundFxOn, soundBefore);
+}

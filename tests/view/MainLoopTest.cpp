@@ -1,5 +1,6 @@
 #include "platform/view/MainLoop.h"
 #include "platform/view/Animator.h"
+#include "platform/view/ColumnFit.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/TouchMapping.h"
 
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <thread>
 #include <vector>
 
@@ -54,20 +56,50 @@ class HeadlessLoop : public ::testing::Test {
 
 } // namespace
 
-TEST(TouchMapping, PointsDoNotDependOnTheDrawableToWindowRatio) {
+TEST(TouchMapping, WindowAndFingerPositionsBecomeDrawablePixels) {
     // A high-DPI window: 320×568 window units, 640×1136 drawable pixels.
-    EXPECT_FLOAT_EQ(scaleFor(640, 320), 2);
-    Point p = pointFromWindow(100, 200, {320, 568}, {320, 568});
+    Point p = pixelFromWindow(100, 200, {320, 568}, {640, 1136});
+    EXPECT_FLOAT_EQ(p.x, 200);
+    EXPECT_FLOAT_EQ(p.y, 400);
+    p = pixelFromWindow(100, 200, {0, 0}, {640, 1136}); // a window not yet shown
+    EXPECT_FLOAT_EQ(p.x, 100);
+    p = pixelFromFinger(0.5f, 0.25f, {640, 1136});
+    EXPECT_FLOAT_EQ(p.x, 320);
+    EXPECT_FLOAT_EQ(p.y, 284);
+}
+
+TEST(ColumnFit, TheColumnKeepsItsWidthAndTakesTheWholeHeight) {
+    struct Case {
+        Size pixels;
+        float scale, left, height;
+    };
+    for (const Case& c : {Case{{640, 960}, 2, 0, 480},      // the least height
+                          Case{{640, 1136}, 2, 0, 568},     // a taller phone
+                          Case{{720, 1440}, 2.25f, 0, 640}, // 360×720 points at 2 pixels a point
+                          Case{{824, 1830}, 2.575f, 0, 1830 / 2.575f},
+                          Case{{1440, 720}, 1.5f, 480, 480}, // landscape: room at both sides
+                          Case{{641, 960}, 2, 0, 480},       // half a pixel of room: the edge stays sharp
+                          Case{{0, 0}, 1, 0, 480}}) {        // a window not yet shown
+        SCOPED_TRACE(testing::Message() << c.pixels.width << "x" << c.pixels.height);
+        ColumnFit fit = fitColumn(c.pixels, {320, 480});
+        EXPECT_FLOAT_EQ(fit.scale, c.scale);
+        EXPECT_FLOAT_EQ(fit.left, c.left);
+        EXPECT_FLOAT_EQ(fit.layout.width, 320);
+        EXPECT_FLOAT_EQ(fit.layout.height, c.height);
+    }
+}
+
+TEST(ColumnFit, OnlyPointsInsideTheColumnAreInside) {
+    ColumnFit fit = fitColumn({1440, 720}, {320, 480});
+    Point p = fit.layoutPoint({480 + 150, 300});
     EXPECT_FLOAT_EQ(p.x, 100);
     EXPECT_FLOAT_EQ(p.y, 200);
-    // The same screen in a window of 640×1136 units (a desktop without scaling).
-    p = pointFromWindow(200, 400, {640, 1136}, {320, 568});
-    EXPECT_FLOAT_EQ(p.x, 100);
-    EXPECT_FLOAT_EQ(p.y, 200);
-    p = pointFromFinger(0.5f, 0.25f, {320, 568});
-    EXPECT_FLOAT_EQ(p.x, 160);
-    EXPECT_FLOAT_EQ(p.y, 142);
-    EXPECT_FLOAT_EQ(scaleFor(0, 320), 1); // a window not yet shown
+    EXPECT_TRUE(fit.contains(fit.layoutPoint({480, 0}))); // edges included
+    EXPECT_TRUE(fit.contains(fit.layoutPoint({960, 720})));
+    EXPECT_FALSE(fit.contains(fit.layoutPoint({479, 100}))); // beside the column
+    EXPECT_FALSE(fit.contains(fit.layoutPoint({961, 100})));
+    EXPECT_FALSE(fit.contains({std::nanf(""), 10}));
+    EXPECT_FALSE(fit.contains({10, 481}));
 }
 
 TEST_F(HeadlessLoop, IdleVirtualTimeDrawsNoFrames) {
@@ -193,4 +225,35 @@ TEST(WindowLoop, EachSetOfTouchesThatBeginsIsOneCallInPoints) {
     ASSERT_EQ(touches.size(), 1u);
     EXPECT_NEAR(touches[0].x, 80, 1);
     EXPECT_NEAR(touches[0].y, 240, 1);
+}
+
+TEST(LandscapeLoop, TouchesBesideTheColumnReachNothing) {
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{true, false, {720, 360}, 2});
+    ASSERT_TRUE(loop.open());
+    EXPECT_FLOAT_EQ(loop.screenSize().height, 480);
+    std::vector<Point> touches;
+    loop.setContent(std::make_shared<ImageView>(t.context.animator, "view", Rect{0, 0, 320, 480}),
+                    [&](Point p) { touches.push_back(p); });
+    // The column is 240 window points wide, from 240 to 480, at 0.75 points a layout point.
+    loop.runScript({tap(239, 300), tap(481, 300), tap(300, 300)});
+    ASSERT_EQ(touches.size(), 1u);
+    EXPECT_FLOAT_EQ(touches[0].x, 80);
+    EXPECT_FLOAT_EQ(touches[0].y, 400);
+}
+
+TEST(WindowLoop, AResizedWindowGivesTheContentItsNewLayoutHeight) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{false, false, {320, 480}, 1});
+    ASSERT_TRUE(loop.open());
+    std::vector<Size> layouts;
+    loop.setLayoutChanged([&](Size layout) { layouts.push_back(layout); });
+    loop.setContent(std::make_shared<ImageView>(t.context.animator, "view", Rect{0, 0, 320, 480}), {});
+    SDL_SetWindowSize(loop.window(), 360, 720);
+    loop.post([&] { loop.quit(); });
+    EXPECT_EQ(loop.run(), 0);
+    ASSERT_EQ(layouts.size(), 1u);
+    EXPECT_FLOAT_EQ(layouts[0].width, 320);
+    EXPECT_FLOAT_EQ(layouts[0].height, 640);
 }

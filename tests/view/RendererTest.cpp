@@ -139,3 +139,41 @@ TEST(Renderer, AScaledViewGrowsAboutItsCentreAndAnEdgeOnOneVanishes) {
         }
     EXPECT_GT(bottom, top);
 }
+
+TEST(Renderer, AViewThatFillsTheSidesContinuesItsEdgeColumnsBesideTheColumnWhileItLiesFlat) {
+    TestContext t;
+    Offscreen screen(300, 100);
+    Renderer renderer(screen.sdl.get(), t.context.trace);
+    // A column of 100x100 points in the middle of a 300-pixel-wide drawable.
+    ColumnFit fit = fitColumn({300, 100}, {100, 100});
+    ASSERT_FLOAT_EQ(fit.left, 100);
+    auto root = std::make_shared<ImageView>(t.context.animator, "root", Rect{0, 0, 100, 100});
+    auto lens = std::make_shared<ImageView>(t.context.animator, "lens", Rect{0, 50, 100, 50});
+    SurfacePointer picture = solid(5, 1, 0xFF00FF00);
+    static_cast<Uint32*>(picture->pixels)[0] = 0xFFFF0000; // red at the left edge
+    static_cast<Uint32*>(picture->pixels)[4] = 0xFF0000FF; // blue at the right
+    lens->setImage(std::make_shared<Image>("lens.png", std::move(picture), 1));
+    root->addSubview(lens);
+
+    renderer.draw(*root, 0, fit);
+    SDL_RenderFlush(screen.sdl.get());
+    EXPECT_EQ(pixel(screen.surface.get(), 50, 20), 0x000000u) << "beside the column, above the view";
+    EXPECT_EQ(pixel(screen.surface.get(), 50, 75), 0x000000u) << "not asked to fill the sides";
+
+    lens->setFillsSides(true);
+    renderer.draw(*root, 0, fit);
+    SDL_RenderFlush(screen.sdl.get());
+    EXPECT_EQ(pixel(screen.surface.get(), 0, 75), 0xFF0000u);
+    EXPECT_EQ(pixel(screen.surface.get(), 99, 99), 0xFF0000u);
+    EXPECT_EQ(pixel(screen.surface.get(), 150, 75), 0x00FF00u);
+    EXPECT_EQ(pixel(screen.surface.get(), 299, 75), 0x0000FFu);
+    EXPECT_EQ(pixel(screen.surface.get(), 50, 20), 0x000000u);
+
+    // Tilted in perspective, it has no straight sides to continue.
+    Transform3D perspective = Transform3D::identity();
+    perspective.m34 = -0.01f;
+    lens->setLayerTransform(rotate(perspective, 0.5f, 1, 0, 0));
+    renderer.draw(*root, 0, fit);
+    SDL_RenderFlush(screen.sdl.get());
+    EXPECT_EQ(pixel(screen.surface.get(), 10, 75), 0x000000u);
+}

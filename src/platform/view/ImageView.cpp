@@ -9,11 +9,21 @@ namespace torvane::platform {
 ImageView::ImageView(Animator& animator, std::string name, Rect frame)
     : m_animator(animator), m_name(std::move(name)), m_frame(frame) {}
 
+void ImageView::setFrame(Rect frame) {
+    m_frame = frame;
+    m_animator.setNeedsDisplay();
+}
+
+void ImageView::setFillsSides(bool fills) {
+    m_fillsSides = fills;
+    m_animator.setNeedsDisplay();
+}
+
 void ImageView::setImage(std::shared_ptr<Image> image) {
     m_image = std::move(image);
-    m_animator.trace().record("view.image",
-          {{"view", m_name},
-           {"image", m_image ? std::optional<std::string>(m_image->fileName()) : std::nullopt}});
+    m_animator.trace().record(
+        "view.image", {{"view", m_name},
+                       {"image", m_image ? std::optional<std::string>(m_image->fileName()) : std::nullopt}});
     m_animator.setNeedsDisplay();
 }
 

@@ -28,6 +28,13 @@ class ImageView {
 
     [[nodiscard]] const std::string& name() const { return m_name; }
     [[nodiscard]] Rect frame() const { return m_frame; }
+    // A new frame shows at once; a transform animating meanwhile carries on about the new centre.
+    void setFrame(Rect frame);
+
+    // Whether the picture's outermost columns are stretched sideways to the window's edges
+    // where the window is wider than the screen's column, so that light has no black beside it.
+    [[nodiscard]] bool fillsSides() const { return m_fillsSides; }
+    void setFillsSides(bool fills);
 
     [[nodiscard]] const std::shared_ptr<Image>& image() const { return m_image; }
     // Null leaves the view empty; traced as `view.image`.
@@ -58,6 +65,7 @@ class ImageView {
     Rect m_frame;
     std::shared_ptr<Image> m_image;
     bool m_hidden{false};
+    bool m_fillsSides{false};
     Transform3D m_transform;
     std::optional<TransformAnimation> m_animation;
     std::vector<std::shared_ptr<ImageView>> m_subviews;

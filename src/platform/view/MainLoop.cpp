@@ -18,6 +18,12 @@ namespace {
 constexpr double frameInterval = 1.0 / 60;
 constexpr const char* windowTitle = "Torvane";
 
+Size windowSize(SDL_Window* window) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    return {float(width), float(height)};
+}
+
 } // namespace
 
 MainLoop::MainLoop(MainLoopParts parts, MainLoopOptions options)
@@ -32,27 +38,24 @@ MainLoop::VideoSubsystem::~VideoSubsystem() {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-Size MainLoop::pixelSize() const {
-    return {std::round(m_screen.width * m_scale), std::round(m_screen.height * m_scale)};
-}
-
 bool MainLoop::open() {
     // SDL's software renderer otherwise presents through Mesa: ten times slower to start.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     bool opened = m_options.headless ? openOffscreen() : openWindow();
     if (!opened)
         return false;
-    m_parts.images.setScale(m_scale);
-    m_alerts.setScreen(m_screen, m_scale);
     m_renderer = std::make_unique<Renderer>(m_sdlRenderer.get(), m_parts.trace);
     m_parts.needsDisplay.set();
+    m_opened = true;
     return true;
 }
 
 bool MainLoop::openOffscreen() {
     m_parts.clock.setMode(ClockMode::Virtual);
-    m_scale = m_options.scale > 0 ? m_options.scale : 1;
-    Size pixels = pixelSize();
+    m_pixelsPerWindowPoint = m_options.scale > 0 ? m_options.scale : 1;
+    Size pixels{std::round(m_screen.width * m_pixelsPerWindowPoint),
+                std::round(m_screen.height * m_pixelsPerWindowPoint)};
+    fitTo(pixels);
     m_offscreen.reset(SDL_CreateRGBSurfaceWithFormat(0, int(pixels.width), int(pixels.height), 32,
                                                      SDL_PIXELFORMAT_ARGB8888));
     if (!m_offscreen) {
@@ -115,13 +118,24 @@ bool MainLoop::openWindow() {
 
 void MainLoop::updateWindowScale() {
     int width = 0, height = 0;
-    if (SDL_GetRendererOutputSize(m_sdlRenderer.get(), &width, &height) != 0 || width <= 0)
+    if (SDL_GetRendererOutputSize(m_sdlRenderer.get(), &width, &height) != 0 || width <= 0 || height <= 0)
         return;
-    m_scale = scaleFor(width, m_screen.width);
-    if (m_options.fullscreen)
-        m_screen.height = std::round(float(height) / m_scale);
-    m_alerts.setScreen(m_screen, m_scale);
+    int windowWidth = 0, windowHeight = 0;
+    SDL_GetWindowSize(m_window.get(), &windowWidth, &windowHeight);
+    if (windowWidth > 0)
+        m_pixelsPerWindowPoint = float(width) / float(windowWidth);
+    fitTo({float(width), float(height)});
+}
+
+void MainLoop::fitTo(Size pixels) {
+    Size before = m_fit.layout;
+    m_fit = fitColumn(pixels, m_options.column);
+    m_parts.images.setScale(m_fit.scale);
+    m_alerts.setScreen(m_fit.drawableInPoints(), m_fit.scale);
     m_parts.needsDisplay.set();
+    bool changed = before.width != m_fit.layout.width || before.height != m_fit.layout.height;
+    if (m_opened && changed && m_layoutChanged)
+        m_layoutChanged(m_fit.layout);
 }
 
 void MainLoop::setContent(std::shared_ptr<ImageView> root, std::function<void(Point)> touchesBegan) {
@@ -175,8 +189,16 @@ void MainLoop::frame() {
 void MainLoop::draw() {
     if (!m_renderer)
         return;
+    // Not every change of the drawable arrives as a size event (a shell changing the output's
+    // scale, a rotation on some compositors): the frame itself is the last word.
+    if (m_window) {
+        int width = 0, height = 0;
+        if (SDL_GetRendererOutputSize(m_sdlRenderer.get(), &width, &height) == 0 &&
+            (float(width) != m_fit.pixels.width || float(height) != m_fit.pixels.height))
+            updateWindowScale();
+    }
     if (m_root)
-        m_renderer->draw(*m_root, m_parts.clock.now(), m_scale);
+        m_renderer->draw(*m_root, m_parts.clock.now(), m_fit);
     else {
         SDL_SetRenderDrawColor(m_sdlRenderer.get(), 0, 0, 0, 255);
         SDL_RenderClear(m_sdlRenderer.get());
@@ -187,10 +209,17 @@ void MainLoop::draw() {
 }
 
 void MainLoop::touch(Point point) {
-    if (m_alerts.touch(point))
+    touchAtPixel({point.x * m_pixelsPerWindowPoint, point.y * m_pixelsPerWindowPoint});
+}
+
+void MainLoop::touchAtPixel(Point pixel) {
+    // The alerts are laid out over the whole window, in layout points from its left edge.
+    if (m_alerts.touch({pixel.x / m_fit.scale, pixel.y / m_fit.scale}))
         return;
-    if (m_touchesBegan)
-        m_touchesBegan(point);
+    Point layout = m_fit.layoutPoint(pixel);
+    // Beside the column, the light is drawn but nothing can be touched.
+    if (m_touchesBegan && m_fit.contains(layout))
+        m_touchesBegan(layout);
 }
 
 int MainLoop::millisecondsToNextWork() {
@@ -225,15 +254,13 @@ void MainLoop::handleEvents(bool wait) {
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT && event.button.which != SDL_TOUCH_MOUSEID && !began) {
-                int width = 0, height = 0;
-                SDL_GetWindowSize(m_window.get(), &width, &height);
-                began = pointFromWindow(float(event.button.x), float(event.button.y),
-                                        {float(width), float(height)}, m_screen);
+                began = pixelFromWindow(float(event.button.x), float(event.button.y),
+                                        windowSize(m_window.get()), m_fit.pixels);
             }
             break;
         case SDL_FINGERDOWN:
             if (!began)
-                began = pointFromFinger(event.tfinger.x, event.tfinger.y, m_screen);
+                began = pixelFromFinger(event.tfinger.x, event.tfinger.y, m_fit.pixels);
             break;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
@@ -250,7 +277,7 @@ void MainLoop::handleEvents(bool wait) {
         have = SDL_PollEvent(&event) == 1;
     }
     if (began)
-        touch(*began);
+        touchAtPixel(*began);
 }
 
 int MainLoop::run() {

@@ -20,9 +20,10 @@
 #include "platform/core/NeedsDisplay.h"
 #include "platform/core/SdlPointers.h"
 #include "platform/core/Trace.h"
-#include "platform/view/Animator.h"
-#include "platform/view/Image.h"
 #include "platform/geometry/Geometry.h"
+#include "platform/view/Animator.h"
+#include "platform/view/ColumnFit.h"
+#include "platform/view/Image.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/Renderer.h"
 #include "platform/view/ScriptCommand.h"
@@ -48,8 +49,10 @@ struct MainLoopParts {
 struct MainLoopOptions {
     bool headless{false};
     bool fullscreen{false};
-    Size screen{320, 568}; // points; fullscreen takes the height from the display
+    Size screen{320, 568}; // the window in points; fullscreen takes the display's size
     float scale{2};        // pixels per point asked for; a window reports its own
+    // The content's column: its width and least height in points (ColumnFit.h).
+    Size column{320, 480};
 };
 
 class MainLoop {
@@ -63,15 +66,21 @@ class MainLoop {
     // with a console line, when SDL cannot.
     bool open();
 
-    [[nodiscard]] Size screenSize() const { return m_screen; }
-    [[nodiscard]] float scale() const { return m_scale; }
-    [[nodiscard]] Size pixelSize() const;
+    // The content's layout in points: the column's width, and the height the window gives it.
+    [[nodiscard]] Size screenSize() const { return m_fit.layout; }
+    // Pixels per layout point.
+    [[nodiscard]] float scale() const { return m_fit.scale; }
+    [[nodiscard]] Size pixelSize() const { return m_fit.pixels; }
+    [[nodiscard]] const ColumnFit& fit() const { return m_fit; }
     // The window, or null headless.
     [[nodiscard]] SDL_Window* window() const { return m_window.get(); }
 
     // What the loop shows and where touches go (the controller's view and touchesBegan:).
     void setContent(std::shared_ptr<ImageView> root, std::function<void(Point)> touchesBegan);
     [[nodiscard]] AlertPresenter& alerts() { return m_alerts; }
+    // Told the layout's new size whenever the window's size or pixel density changes it (a
+    // rotation, a resize, a shell's bar); not at `open`, whose size `screenSize` gives.
+    void setLayoutChanged(std::function<void(Size)> changed) { m_layoutChanged = std::move(changed); }
 
     // Runs `work` on the main thread at the next pass of the loop. Any thread.
     void post(std::function<void()> work) { m_parts.queue.post(std::move(work)); }
@@ -90,7 +99,8 @@ class MainLoop {
 
     // One pass of the loop without events: posts, timers, animations, and a frame if needed.
     void frame();
-    // A touch begins at `point`: the alert on top takes it, or else the content.
+    // A touch begins at `point` in window points: the alert on top takes it, or else the content
+    // in its layout points when it falls inside the column.
     void touch(Point point);
     // Writes the current frame as a PNG at the pixel size; headless only.
     bool writeShot(const std::string& path);
@@ -112,12 +122,20 @@ class MainLoop {
     void draw();
     void handleEvents(bool wait);
     void updateWindowScale();
+    // Places the column in a drawable of `pixels`, tells the alerts and, when the layout changed
+    // after `open`, the content.
+    void fitTo(Size pixels);
+    void touchAtPixel(Point pixel);
     [[nodiscard]] int millisecondsToNextWork();
 
     MainLoopParts m_parts;
     MainLoopOptions m_options;
     Size m_screen;
-    float m_scale{1};
+    ColumnFit m_fit;
+    // Drawable pixels per window point: the asked scale headless, the window's own otherwise.
+    float m_pixelsPerWindowPoint{1};
+    bool m_opened{false};
+    std::function<void(Size)> m_layoutChanged;
     bool m_quit{false};
     // Members end in the reverse of their order here: the alerts' and our renderer's textures
     // before SDL's renderer, that before what it draws on, and SDL's video last of all.

@@ -26,7 +26,7 @@ struct Mapped {
     bool visible{true}; // false when the point is behind the viewer
 };
 
-Mapped mapToScreen(const std::vector<Stage>& stages, float x, float y, float scale) {
+Mapped mapToScreen(const std::vector<Stage>& stages, float x, float y, const ColumnFit& fit) {
     for (auto stage = stages.rbegin(); stage != stages.rend(); ++stage) {
         float halfWidth = stage->frame.width / 2, halfHeight = stage->frame.height / 2;
         Point3D p = multiply(stage->transform, {x - halfWidth, y - halfHeight, 0, 1});
@@ -35,7 +35,7 @@ Mapped mapToScreen(const std::vector<Stage>& stages, float x, float y, float sca
         x = p.x / p.w + stage->frame.x + halfWidth;
         y = p.y / p.w + stage->frame.y + halfHeight;
     }
-    return {x * scale, y * scale, true};
+    return {x * fit.scale + fit.left, y * fit.scale, true};
 }
 
 SDL_Vertex vertex(const Mapped& at, float u, float v) {
@@ -43,12 +43,12 @@ SDL_Vertex vertex(const Mapped& at, float u, float v) {
 }
 
 void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<Stage>& stages, Size size,
-              float scale, bool perspective) {
+              const ColumnFit& fit, bool perspective) {
     const int cells = perspective ? perspectiveGridSize : 1;
-    Mapped topLeft = mapToScreen(stages, 0, 0, scale);
-    Mapped topRight = mapToScreen(stages, size.width, 0, scale);
-    Mapped bottomLeft = mapToScreen(stages, 0, size.height, scale);
-    Mapped bottomRight = mapToScreen(stages, size.width, size.height, scale);
+    Mapped topLeft = mapToScreen(stages, 0, 0, fit);
+    Mapped topRight = mapToScreen(stages, size.width, 0, fit);
+    Mapped bottomLeft = mapToScreen(stages, 0, size.height, fit);
+    Mapped bottomRight = mapToScreen(stages, size.width, size.height, fit);
     if (!perspective && topLeft.y == topRight.y && topLeft.x == bottomLeft.x && topRight.x > topLeft.x &&
         bottomLeft.y > topLeft.y) {
         // Only moved and stretched: the plain copy, the fastest path in software.
@@ -62,7 +62,7 @@ void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<St
         for (int row = 0; row <= cells; ++row)
             for (int column = 0; column <= cells; ++column) {
                 float u = float(column) / cells, v = float(row) / cells;
-                Mapped at = mapToScreen(stages, u * size.width, v * size.height, scale);
+                Mapped at = mapToScreen(stages, u * size.width, v * size.height, fit);
                 if (!at.visible)
                     return; // part of it lies behind the viewer: not drawn
                 vertices.push_back(vertex(at, u, v));
@@ -81,6 +81,38 @@ void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<St
         }
     SDL_RenderGeometry(renderer, texture, vertices.data(), int(vertices.size()), indices.data(),
                        int(indices.size()));
+}
+
+// The picture's outermost pixel columns stretched from the view's sides to the drawable's edges,
+// while the view lies flat and upright (a tilted view has no straight sides to continue).
+void drawSides(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<Stage>& stages, Size size,
+               const ColumnFit& fit) {
+    if (!(fit.pixels.width > 0))
+        return;
+    Mapped topLeft = mapToScreen(stages, 0, 0, fit);
+    Mapped topRight = mapToScreen(stages, size.width, 0, fit);
+    Mapped bottomLeft = mapToScreen(stages, 0, size.height, fit);
+    Mapped bottomRight = mapToScreen(stages, size.width, size.height, fit);
+    constexpr float straight = 0.5f; // pixels
+    auto near = [](float a, float b) { return std::fabs(a - b) <= straight; };
+    if (!topLeft.visible || !bottomRight.visible || !near(topLeft.y, topRight.y) ||
+        !near(bottomLeft.y, bottomRight.y) || !near(topLeft.x, bottomLeft.x) ||
+        !near(topRight.x, bottomRight.x) || !(topRight.x > topLeft.x) || !(bottomLeft.y > topLeft.y))
+        return;
+    int textureWidth = 0, textureHeight = 0;
+    if (SDL_QueryTexture(texture, nullptr, nullptr, &textureWidth, &textureHeight) != 0 || textureWidth <= 0)
+        return;
+    const float height = bottomLeft.y - topLeft.y;
+    if (topLeft.x > 0) {
+        SDL_Rect edge{0, 0, 1, textureHeight};
+        SDL_FRect side{0, topLeft.y, topLeft.x, height};
+        SDL_RenderCopyF(renderer, texture, &edge, &side);
+    }
+    if (topRight.x < fit.pixels.width) {
+        SDL_Rect edge{textureWidth - 1, 0, 1, textureHeight};
+        SDL_FRect side{topRight.x, topLeft.y, fit.pixels.width - topRight.x, height};
+        SDL_RenderCopyF(renderer, texture, &edge, &side);
+    }
 }
 
 } // namespace
@@ -110,6 +142,10 @@ SDL_Texture* Renderer::texture(const std::shared_ptr<Image>& image) {
 }
 
 void Renderer::draw(const ImageView& root, double time, float scale) {
+    draw(root, time, ColumnFit{scale, 0, {}, {}});
+}
+
+void Renderer::draw(const ImageView& root, double time, const ColumnFit& fit) {
     SDL_SetRenderDrawBlendMode(m_renderer, SDL_BLENDMODE_NONE);
     SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
     SDL_RenderClear(m_renderer);
@@ -123,8 +159,12 @@ void Renderer::draw(const ImageView& root, double time, float scale) {
         bool perspective = false;
         for (const auto& level : stages)
             perspective = perspective || !isAffine2D(level.transform);
-        if (SDL_Texture* image = texture(view.image()))
-            drawQuad(m_renderer, image, stages, {stage.frame.width, stage.frame.height}, scale, perspective);
+        if (SDL_Texture* image = texture(view.image())) {
+            Size size{stage.frame.width, stage.frame.height};
+            if (view.fillsSides())
+                drawSides(m_renderer, image, stages, size, fit);
+            drawQuad(m_renderer, image, stages, size, fit, perspective);
+        }
         for (const auto& child : view.subviews())
             self(self, *child);
         stages.pop_back();

@@ -9,6 +9,7 @@
 #include "platform/core/SdlPointers.h"
 #include "platform/core/Trace.h"
 #include "platform/geometry/Geometry.h"
+#include "platform/view/ColumnFit.h"
 
 #include <memory>
 #include <unordered_map>
@@ -25,8 +26,10 @@ class Renderer {
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
-    // Clears to black and draws `root` and its children as they are on screen at `time`;
-    // `scale` is pixels per point.
+    // Clears to black and draws `root` and its children as they are on screen at `time`, in the
+    // column that `fit` places; a view that fills the sides also covers the drawable beside it.
+    void draw(const ImageView& root, double time, const ColumnFit& fit);
+    // The column at the drawable's left edge, `scale` pixels per point, nothing beside it.
     void draw(const ImageView& root, double time, float scale);
 
     // The texture of `image` on this renderer, made at first use; null when SDL refuses.
