@@ -194,3 +194,50 @@ TEST(WindowLoop, EachSetOfTouchesThatBeginsIsOneCallInPoints) {
     EXPECT_NEAR(touches[0].x, 80, 1);
     EXPECT_NEAR(touches[0].y, 240, 1);
 }
+
+TEST(WindowLoop, OnlyTheQuitKeysQuit) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{false, false, {320, 480}, 2});
+    ASSERT_TRUE(loop.open());
+    auto key = [](SDL_Keycode sym, Uint16 mod) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = sym;
+        event.key.keysym.mod = mod;
+        SDL_PushEvent(&event);
+    };
+    // Letters without Ctrl are not commands; Ctrl+Q ends the loop with no other quit.
+    key(SDLK_q, KMOD_NONE);
+    key(SDLK_w, KMOD_LSHIFT);
+    bool ranAfter = false;
+    loop.post([&] {
+        ranAfter = true;
+        key(SDLK_q, KMOD_RCTRL);
+    });
+    EXPECT_EQ(loop.run(), 0);
+    EXPECT_TRUE(ranAfter);
+}
+
+TEST(WindowLoop, ALostRenderTargetMakesTheAlertsPanelAgain) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{false, false, {320, 480}, 2});
+    ASSERT_TRUE(loop.open());
+    loop.setContent(std::make_shared<ImageView>(t.context.animator, "view", Rect{0, 0, 320, 480}), {});
+    loop.alerts().show({"Title", "Message", "Cancel", {"OK"}, {}});
+    bool panelAfterReset = true;
+    // The first pass draws the panel; the second handles the reset before its posts run.
+    loop.post([&] {
+        SDL_Event reset{};
+        reset.type = SDL_RENDER_TARGETS_RESET;
+        SDL_PushEvent(&reset);
+        loop.post([&] {
+            panelAfterReset = loop.alerts().hasPanelTexture();
+            loop.quit();
+        });
+    });
+    EXPECT_EQ(loop.run(), 0);
+    EXPECT_FALSE(panelAfterReset);
+    EXPECT_TRUE(loop.alerts().hasPanelTexture()) << "drawn again";
+}
