@@ -33,6 +33,12 @@ MainLoop::MainLoop(MainLoopParts parts, MainLoopOptions options)
 
 MainLoop::~MainLoop() {
     m_parts.queue.setWake({});
+    if (m_display.lost()) {
+        // SDL_DestroyWindow waits for the server's answer to the unmapping, which never comes
+        // once the connection is gone; SDL still holds both, and the process is ending.
+        (void)m_sdlRenderer.release();
+        (void)m_window.release();
+    }
 }
 
 MainLoop::EventSubsystem::~EventSubsystem() {
