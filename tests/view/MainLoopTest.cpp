@@ -1,5 +1,6 @@
 #include "platform/view/MainLoop.h"
 #include "platform/view/Animator.h"
+#include "platform/view/DisplayConnection.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/TouchMapping.h"
 
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -240,4 +243,32 @@ TEST(WindowLoop, ALostRenderTargetMakesTheAlertsPanelAgain) {
     EXPECT_EQ(loop.run(), 0);
     EXPECT_FALSE(panelAfterReset);
     EXPECT_TRUE(loop.alerts().hasPanelTexture()) << "drawn again";
+}
+
+TEST(VideoDriver, WaylandIsAskedForWhereADisplayExistsUnlessSdlVideodriverSaysOtherwise) {
+    auto valueOf = [](const char* name) { return std::getenv(name) ? std::string(std::getenv(name)) : ""; };
+    const std::string driverBefore = valueOf("SDL_VIDEODRIVER"), waylandBefore = valueOf("WAYLAND_DISPLAY");
+    auto driver = [] {
+        const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+        return std::string(hint ? hint : "");
+    };
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("WAYLAND_DISPLAY");
+    SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    preferWaylandDriver();
+    EXPECT_EQ(driver(), "") << "SDL's own choice without Wayland";
+    setenv("WAYLAND_DISPLAY", "wayland-9", 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    preferWaylandDriver();
+    EXPECT_EQ(driver(), "x11");
+    unsetenv("SDL_VIDEODRIVER");
+    preferWaylandDriver();
+    EXPECT_EQ(driver(), "wayland,x11") << "X11 stays the fallback";
+
+    SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    unsetenv("WAYLAND_DISPLAY");
+    if (!driverBefore.empty())
+        setenv("SDL_VIDEODRIVER", driverBefore.c_str(), 1);
+    if (!waylandBefore.empty())
+        setenv("WAYLAND_DISPLAY", waylandBefore.c_str(), 1);
 }
