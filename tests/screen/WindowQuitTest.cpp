@@ -75,9 +75,10 @@ class WindowQuit : public ::testing::TestWithParam<std::string> {
         app = std::make_unique<ChildProcess>(
             std::vector<std::string>{TORVANE_APP_BINARY, "--machine", "iPhone3,1", "--store",
                                      (folder / "settings.json").string(), "--leds", leds.path().string()},
-            std::vector<std::string>{"DISPLAY=" + display->name(), "WAYLAND_DISPLAY", "SDL_VIDEODRIVER",
-                                     "SDL_AUDIODRIVER=dummy", "TORVANE_URL_OPENER=/bin/true",
-                                     "TORVANE_INSTALL_HOST=127.0.0.1:9"},
+            std::vector<std::string>{
+                "DISPLAY=" + display->name(), "WAYLAND_DISPLAY", "SDL_VIDEODRIVER", "SDL_AUDIODRIVER=dummy",
+                "TORVANE_URL_OPENER=/bin/true", "TORVANE_INSTALL_HOST=127.0.0.1:9",
+                "LSAN_OPTIONS=suppressions=" TORVANE_SOURCE_DIR "/tests/support/window-leaks.supp"},
             (folder / "output.txt").string());
         ASSERT_TRUE(app->started());
         // Lit once the window and its renderer exist (SDL may replace its first X window for the
