@@ -10,8 +10,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
+#include <poll.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -19,30 +22,32 @@ bool installed(const std::string& program) {
     return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-// An X server of its own on the first display number that no other server holds.
+// An X server of its own, on a display number the server picks from those free and reports.
 class VirtualDisplay {
   public:
     explicit VirtualDisplay(const TemporaryFolder& folder) {
-        for (int number = 60; number < 160 && !m_server; ++number) {
-            auto socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            if (std::filesystem::exists(socket) ||
-                std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
-                continue;
-            auto server = std::make_unique<ChildProcess>(
-                std::vector<std::string>{"Xvfb", ":" + std::to_string(number), "-nolisten", "tcp", "-screen",
-                                         "0", "800x1300x24"},
-                std::vector<std::string>{}, (folder / "xvfb.txt").string());
-            // Another test may have taken the number in the meantime: that server exits at once.
-            for (int tries = 0; tries < 500 && !std::filesystem::exists(socket); ++tries)
-                if (server->waitFor(std::chrono::milliseconds(10)))
-                    break;
-            if (std::filesystem::exists(socket) && !server->waitFor(std::chrono::milliseconds(0))) {
-                m_server = std::move(server);
-                m_name = ":" + std::to_string(number);
-            }
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return;
+        // The server inherits the write end, so it must not close on exec.
+        int reportFd = ::fcntl(ends[1], F_DUPFD, 10);
+        ::close(ends[1]);
+        auto server = std::make_unique<ChildProcess>(
+            std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(reportFd), "-nolisten", "tcp",
+                                     "-screen", "0", "800x1300x24"},
+            std::vector<std::string>{}, (folder / "xvfb.txt").string());
+        ::close(reportFd);
+        std::string number;
+        pollfd report{ends[0], POLLIN, 0};
+        char byte = 0;
+        while (::poll(&report, 1, 10000) == 1 && ::read(ends[0], &byte, 1) == 1 && byte != '\n')
+            number += byte;
+        ::close(ends[0]);
+        if (byte == '\n' && !number.empty()) {
+            m_server = std::move(server);
+            m_name = ":" + number;
         }
     }
-
     VirtualDisplay(const VirtualDisplay&) = delete;
     VirtualDisplay& operator=(const VirtualDisplay&) = delete;
     // Killed outright, the server would leave its lock behind and the number taken.
