@@ -39,6 +39,8 @@ void onConnectionLost(Display*, void* connection) {
     static_cast<DisplayConnection*>(connection)->loseConnection();
 }
 
+void ignoreConnectionLost(Display*, void*) {}
+
 template <typename Function>
 Function symbol(void* library, const char* name) {
     return library ? reinterpret_cast<Function>(::dlsym(library, name)) : nullptr;
@@ -46,7 +48,13 @@ Function symbol(void* library, const char* name) {
 
 } // namespace
 
+using SetExitHandler = void (*)(Display*, XIOErrorExitHandler, void*);
+
 DisplayConnection::~DisplayConnection() {
+    // A lost display is never closed (MainLoop leaves it to the process's end): it must not call
+    // back into this object once it is gone. A display that was closed is freed and not touched.
+    if (auto set = symbol<SetExitHandler>(m_xlib, "XSetIOErrorExitHandler"); set && m_lost && m_xDisplay)
+        set(static_cast<Display*>(m_xDisplay), ignoreConnectionLost, nullptr);
     if (m_xlib)
         ::dlclose(m_xlib);
 }
@@ -69,9 +77,10 @@ void DisplayConnection::watch(SDL_Window* window) {
         return;
     SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     // Since libX11 1.7; without it a lost connection still ends the process, with status 1.
-    using SetExitHandler = void (*)(Display*, XIOErrorExitHandler, void*);
-    if (auto set = symbol<SetExitHandler>(m_xlib, "XSetIOErrorExitHandler"))
+    if (auto set = symbol<SetExitHandler>(m_xlib, "XSetIOErrorExitHandler")) {
         set(info.info.x11.display, onConnectionLost, this);
+        m_xDisplay = info.info.x11.display;
+    }
 }
 
 bool DisplayConnection::destroysWindow(const SDL_Event& event, SDL_Window* window) {

@@ -39,7 +39,8 @@ class DisplayConnection {
     void loseConnection();
 
   private:
-    void* m_xlib{nullptr}; // dlopen's handle on the Xlib that SDL loads too
+    void* m_xlib{nullptr};     // dlopen's handle on the Xlib that SDL loads too
+    void* m_xDisplay{nullptr}; // the display whose exit handler points to us
     bool m_lost{false};
 };
 

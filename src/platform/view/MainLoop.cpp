@@ -34,10 +34,12 @@ MainLoop::MainLoop(MainLoopParts parts, MainLoopOptions options)
 MainLoop::~MainLoop() {
     m_parts.queue.setWake({});
     if (m_display.lost()) {
-        // SDL_DestroyWindow waits for the server's answer to the unmapping, which never comes
-        // once the connection is gone; SDL still holds both, and the process is ending.
+        // Once the connection is gone SDL_DestroyWindow waits forever for the server's answer to
+        // the unmapping, and closing SDL's displays ends in Xlib's exit(1). SDL still holds the
+        // window and the renderer, and the process's end closes the displays just as well.
         (void)m_sdlRenderer.release();
         (void)m_window.release();
+        m_video.started = false;
     }
 }
 
@@ -246,12 +248,8 @@ void MainLoop::handleEvents(bool wait) {
     while (have) {
         switch (event.type) {
         case SDL_QUIT:
-            if (m_display.lost()) {
+            if (m_display.lost())
                 m_parts.trace.log("screen: the connection to the display was lost");
-                // Ending SDL's video closes its displays, and the close of one whose server is gone
-                // ends in Xlib's exit(1); the process's end closes them just as well.
-                m_video.started = false;
-            }
             m_quit = true;
             break;
         case SDL_KEYDOWN:
