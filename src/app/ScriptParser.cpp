@@ -116,6 +116,12 @@ ParsedScript parseScript(std::string_view text, std::string_view name) {
 }
 
 ParsedScript parseScriptFile(const std::filesystem::path& path) {
+    // A folder opens as a stream that reads as empty: it would pass for a script of nothing.
+    if (std::error_code ignored; std::filesystem::is_directory(path, ignored)) {
+        ParsedScript failed;
+        failed.error = path.string() + ": cannot read the script: it is a folder";
+        return failed;
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         ParsedScript failed;

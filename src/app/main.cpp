@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/InstallReport.h"
 #include "app/RatingWiring.h"
+#include "app/ScreenPictureFile.h"
 #include "app/ScriptParser.h"
 #include "app/TorvaneAppDelegate.h"
 #include "platform/Context.h"
@@ -29,9 +30,8 @@ bool hasDisplay() {
 }
 
 // Without a display the application still shows what it does: the opening sequence, headless,
-// ending in a picture of the screen.
-platform::Script openingSequenceShot(std::string& shotPath) {
-    shotPath = (std::filesystem::temp_directory_path() / "torvane-screen.png").string();
+// ending in a picture of the screen in `shotPath`.
+platform::Script openingSequenceShot(const std::string& shotPath) {
     platform::ScriptCommand wait;
     wait.kind = platform::ScriptCommand::Kind::Wait;
     wait.seconds = 2.5;
@@ -72,8 +72,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "torvane: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); "
                              "running the opening sequence headless instead\n");
         options.headless = true;
-        if (script.empty())
+        if (script.empty()) {
+            std::string whyNot;
+            auto file = app::makeScreenPictureFile(whyNot);
+            if (!file) {
+                std::fprintf(stderr, "torvane: no file for the picture of the screen: %s\n", whyNot.c_str());
+                return 1;
+            }
+            fallbackShot = file->string();
             script = openingSequenceShot(fallbackShot);
+        }
     }
 
     // The torch finds its LEDs through this variable, so --leds and the environment agree.
@@ -121,8 +129,14 @@ int main(int argc, char** argv) {
     });
 
     int status = options.headless ? loop.runScript(script) : loop.run();
-    if (!fallbackShot.empty() && status == 0)
-        std::printf("torvane: the screen is in %s\n", fallbackShot.c_str());
+    if (!fallbackShot.empty()) {
+        // A quit before the picture (SIGTERM) leaves the file empty.
+        std::error_code error;
+        if (status == 0 && std::filesystem::file_size(fallbackShot, error) > 0 && !error)
+            std::printf("torvane: the screen is in %s\n", fallbackShot.c_str());
+        else
+            std::filesystem::remove(fallbackShot, error);
+    }
     // Background work ends before the delegate, the loop and the rating prompt it may still use.
     context.work.stopAll();
     if (!context.trace.close()) {

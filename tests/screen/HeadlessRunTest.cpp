@@ -2,6 +2,8 @@
 
 #include "platform/core/BuildConfiguration.h"
 
+#include "../devices/LedTrees.h"
+#include "../support/ChildProcess.h"
 #include "../support/TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,6 +74,24 @@ std::vector<std::string> linesWith(const std::string& text, const std::string& p
         at = end == std::string::npos ? text.size() : end + 1;
     }
     return found;
+}
+
+// The built application, kept off the network and the speakers, on the LED tree `folder/leds`
+// and the store `folder/settings.json`; what it prints goes to `folder/output.txt`.
+std::unique_ptr<ChildProcess> startApp(const TemporaryFolder& folder, std::vector<std::string> arguments,
+                                       std::vector<std::string> environment = {}) {
+    std::filesystem::create_directories(folder / "leds");
+    std::vector<std::string> command{TORVANE_APP_BINARY, "--machine", "iPhone3,1", "--store",
+                                     (folder / "settings.json").string()};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    environment.insert(environment.end(),
+                       {"SDL_AUDIODRIVER=dummy", "TORVANE_URL_OPENER=/bin/true",
+                        "TORVANE_INSTALL_HOST=127.0.0.1:9", "TORVANE_LEDS=" + (folder / "leds").string()});
+    return std::make_unique<ChildProcess>(command, environment, (folder / "output.txt").string());
+}
+
+std::optional<int> statusOf(ChildProcess& app) {
+    return app.waitFor(std::chrono::seconds(20));
 }
 
 } // namespace
@@ -141,4 +162,70 @@ TEST(HeadlessRun, TheTrayAnswersAtItsScaledPlaceInEveryWindowShape) {
         EXPECT_EQ(linesWith(run.trace, R"("key":"control_tray_up","value":"TRUE")").size(), 1u) << run.trace;
         EXPECT_EQ(linesWith(run.trace, R"("key":"soundfx_on","value":"FALSE")").size(), 1u) << run.trace;
     }
+}
+
+TEST(HeadlessRun, SigtermDuringALongWaitEndsTheRunWithinASecondAsAQuitDoes) {
+    TemporaryFolder folder;
+    TemporaryFolder leds;
+    makePinePhone(leds);
+    auto script = folder.write("script.txt", "wait 1e9\n");
+    auto app = startApp(folder, {"--headless", "--leds", leds.path().string(), "--script", script.string()});
+    ASSERT_TRUE(app->started());
+    // The torch is lit once the start is over and the wait has begun.
+    for (int tries = 0; tries < 1000 && brightnessOf(leds, "white:flash") != "1"; ++tries)
+        ASSERT_FALSE(app->waitFor(std::chrono::milliseconds(10))) << folder.read("output.txt");
+    ASSERT_EQ(brightnessOf(leds, "white:flash"), "1");
+    ::kill(app->pid(), SIGTERM);
+    EXPECT_EQ(app->waitFor(std::chrono::seconds(1)), 0) << folder.read("output.txt");
+    EXPECT_EQ(brightnessOf(leds, "white:flash"), "0");
+}
+
+TEST(HeadlessRun, WhatCannotBeCarriedOutMakesTheStatusNonZero) {
+    TemporaryFolder folder;
+    // A first start shows the PRO offer at once.
+    auto noAlert = folder.write("no-alert.txt", "alert 0\nwait 0.1\nalert 0\n");
+    auto noButton = folder.write("no-button.txt", "alert 5\n");
+    auto answered = folder.write("answered.txt", "wait 0.1\nalert 0\n");
+    std::filesystem::create_directory(folder / "folder-script");
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string said;
+    };
+    const std::vector<Case> cases = {
+        {{"--script", noAlert.string()}, 1, "no alert"},
+        {{"--script", noButton.string()}, 1, "no button 5"},
+        {{"--script", answered.string()}, 0, ""},
+        {{"--script", (folder / "folder-script").string()}, 2, "it is a folder"},
+        {{"--script", answered.string(), "--trace", "/dev/full"}, 1, "could not be written"},
+    };
+    for (const auto& run : cases) {
+        SCOPED_TRACE(run.arguments.front() + " " + run.arguments[1] + " " + run.arguments.back());
+        std::filesystem::remove(folder / "settings.json");
+        std::vector<std::string> arguments{"--headless"};
+        arguments.insert(arguments.end(), run.arguments.begin(), run.arguments.end());
+        auto app = startApp(folder, arguments);
+        EXPECT_EQ(statusOf(*app), run.status) << folder.read("output.txt");
+        EXPECT_NE(folder.read("output.txt").find(run.said), std::string::npos) << folder.read("output.txt");
+    }
+}
+
+TEST(HeadlessRun, WithoutADisplayThePictureGoesToANewFileNotThroughALinkPlantedAtAKnownName) {
+    TemporaryFolder folder;
+    std::filesystem::create_directory(folder / "tmp");
+    auto victim = folder.write("victim.txt", "keep");
+    std::filesystem::create_symlink(victim, folder / "tmp" / "torvane-screen.png");
+    auto app = startApp(folder, {}, {"DISPLAY", "WAYLAND_DISPLAY", "TMPDIR=" + (folder / "tmp").string()});
+    ASSERT_EQ(statusOf(*app), 0) << folder.read("output.txt");
+    EXPECT_TRUE(folder.read("victim.txt") == "keep") << "the planted link was followed";
+
+    const std::string said = "the screen is in ";
+    auto output = folder.read("output.txt");
+    auto at = output.find(said);
+    ASSERT_NE(at, std::string::npos) << output;
+    std::filesystem::path picture = output.substr(at + said.size(), output.find('\n', at) - at - said.size());
+    EXPECT_EQ(picture.parent_path(), folder / "tmp");
+    EXPECT_NE(picture.filename(), "torvane-screen.png");
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(picture))) << picture;
+    EXPECT_EQ(pngSize(picture), (std::pair<std::uint32_t, std::uint32_t>{640, 1136}));
 }

@@ -1,6 +1,7 @@
 #include "platform/view/MainLoop.h"
 #include "platform/view/Animator.h"
 #include "platform/view/ColumnFit.h"
+#include "platform/view/DisplayConnection.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/TouchMapping.h"
 
@@ -12,6 +13,8 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -256,4 +259,79 @@ TEST(WindowLoop, AResizedWindowGivesTheContentItsNewLayoutHeight) {
     ASSERT_EQ(layouts.size(), 1u);
     EXPECT_FLOAT_EQ(layouts[0].width, 320);
     EXPECT_FLOAT_EQ(layouts[0].height, 640);
+}
+
+TEST(WindowLoop, OnlyTheQuitKeysQuit) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{false, false, {320, 480}, 2});
+    ASSERT_TRUE(loop.open());
+    auto key = [](SDL_Keycode sym, Uint16 mod) {
+        SDL_Event event{};
+        event.type = SDL_KEYDOWN;
+        event.key.keysym.sym = sym;
+        event.key.keysym.mod = mod;
+        SDL_PushEvent(&event);
+    };
+    // Letters without Ctrl are not commands; Ctrl+Q ends the loop with no other quit.
+    key(SDLK_q, KMOD_NONE);
+    key(SDLK_w, KMOD_LSHIFT);
+    bool ranAfter = false;
+    loop.post([&] {
+        ranAfter = true;
+        key(SDLK_q, KMOD_RCTRL);
+    });
+    EXPECT_EQ(loop.run(), 0);
+    EXPECT_TRUE(ranAfter);
+}
+
+TEST(WindowLoop, ALostRenderTargetMakesTheAlertsPanelAgain) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{false, false, {320, 480}, 2});
+    ASSERT_TRUE(loop.open());
+    loop.setContent(std::make_shared<ImageView>(t.context.animator, "view", Rect{0, 0, 320, 480}), {});
+    loop.alerts().show({"Title", "Message", "Cancel", {"OK"}, {}});
+    bool panelAfterReset = true;
+    // The first pass draws the panel; the second handles the reset before its posts run.
+    loop.post([&] {
+        SDL_Event reset{};
+        reset.type = SDL_RENDER_TARGETS_RESET;
+        SDL_PushEvent(&reset);
+        loop.post([&] {
+            panelAfterReset = loop.alerts().hasPanelTexture();
+            loop.quit();
+        });
+    });
+    EXPECT_EQ(loop.run(), 0);
+    EXPECT_FALSE(panelAfterReset);
+    EXPECT_TRUE(loop.alerts().hasPanelTexture()) << "drawn again";
+}
+
+TEST(VideoDriver, WaylandIsAskedForWhereADisplayExistsUnlessSdlVideodriverSaysOtherwise) {
+    auto valueOf = [](const char* name) { return std::getenv(name) ? std::string(std::getenv(name)) : ""; };
+    const std::string driverBefore = valueOf("SDL_VIDEODRIVER"), waylandBefore = valueOf("WAYLAND_DISPLAY");
+    auto driver = [] {
+        const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+        return std::string(hint ? hint : "");
+    };
+    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("WAYLAND_DISPLAY");
+    SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    preferWaylandDriver();
+    EXPECT_EQ(driver(), "") << "SDL's own choice without Wayland";
+    setenv("WAYLAND_DISPLAY", "wayland-9", 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    preferWaylandDriver();
+    EXPECT_EQ(driver(), "x11");
+    unsetenv("SDL_VIDEODRIVER");
+    preferWaylandDriver();
+    EXPECT_EQ(driver(), "wayland,x11") << "X11 stays the fallback";
+
+    SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    unsetenv("WAYLAND_DISPLAY");
+    if (!driverBefore.empty())
+        setenv("SDL_VIDEODRIVER", driverBefore.c_str(), 1);
+    if (!waylandBefore.empty())
+        setenv("WAYLAND_DISPLAY", waylandBefore.c_str(), 1);
 }

@@ -90,7 +90,8 @@ void AlertPresenter::setScreen(Size screen, float scale) {
 }
 
 void AlertPresenter::show(Alert alert) {
-    m_trace.record("alert.show", {{"title", alert.title}, {"message", alert.message}, {"buttons", joinTitles(alert)}});
+    m_trace.record("alert.show",
+                   {{"title", alert.title}, {"message", alert.message}, {"buttons", joinTitles(alert)}});
     m_queue.push_back(std::move(alert));
     m_needsDisplay.set();
 }
@@ -128,10 +129,14 @@ void AlertPresenter::answer(int index) {
         answered.onClick(index);
 }
 
-void AlertPresenter::forgetLayout() {
-    m_layout.reset();
+void AlertPresenter::forgetTextures() {
     m_panel.reset();
     m_panelRenderer = nullptr;
+}
+
+void AlertPresenter::forgetLayout() {
+    m_layout.reset();
+    forgetTextures();
 }
 
 bool AlertPresenter::openFonts() {

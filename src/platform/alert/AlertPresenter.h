@@ -54,6 +54,9 @@ class AlertPresenter {
 
     // Draws the alert on top, if any, over what `renderer` holds.
     void draw(SDL_Renderer* renderer);
+    // Drops the drawn panel, to be drawn again at the next frame: the renderer lost its textures.
+    void forgetTextures();
+    [[nodiscard]] bool hasPanelTexture() const { return m_panel != nullptr; }
 
   private:
     using FontPointer = std::unique_ptr<TTF_Font, SdlDeleter<TTF_CloseFont>>;

@@ -24,13 +24,34 @@ Size windowSize(SDL_Window* window) {
     return {float(width), float(height)};
 }
 
+// The keys that close a desktop application's window; a phone has none of them.
+bool isQuitKey(const SDL_Keysym& key) {
+    if (key.sym == SDLK_ESCAPE)
+        return true;
+    return (key.mod & KMOD_CTRL) && (key.sym == SDLK_q || key.sym == SDLK_w);
+}
+
 } // namespace
 
 MainLoop::MainLoop(MainLoopParts parts, MainLoopOptions options)
-    : m_parts(parts), m_options(options), m_screen(options.screen), m_alerts(parts.trace, parts.needsDisplay) {}
+    : m_parts(parts), m_options(options), m_screen(options.screen),
+      m_alerts(parts.trace, parts.needsDisplay) {}
 
 MainLoop::~MainLoop() {
     m_parts.queue.setWake({});
+    if (m_display.lost()) {
+        // Once the connection is gone SDL_DestroyWindow waits forever for the server's answer to
+        // the unmapping, and closing SDL's displays ends in Xlib's exit(1). SDL still holds the
+        // window and the renderer, and the process's end closes the displays just as well.
+        (void)m_sdlRenderer.release();
+        (void)m_window.release();
+        m_video.started = false;
+    }
+}
+
+MainLoop::EventSubsystem::~EventSubsystem() {
+    if (started)
+        SDL_QuitSubSystem(SDL_INIT_EVENTS);
 }
 
 MainLoop::VideoSubsystem::~VideoSubsystem() {
@@ -41,6 +62,9 @@ MainLoop::VideoSubsystem::~VideoSubsystem() {
 bool MainLoop::open() {
     // SDL's software renderer otherwise presents through Mesa: ten times slower to start.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // SDL turns SIGINT and SIGTERM into SDL_QUIT only where no handler is installed yet, so this
+    // comes before the torch's handlers, which pass the signal on to SDL's.
+    m_events.started = SDL_InitSubSystem(SDL_INIT_EVENTS) == 0;
     bool opened = m_options.headless ? openOffscreen() : openWindow();
     if (!opened)
         return false;
@@ -74,6 +98,8 @@ bool MainLoop::openWindow() {
     // A touch must not arrive twice, once as a finger and once as the mouse SDL makes of it.
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
     announceApplicationId();
+    preferWaylandDriver();
+    m_display.guardBeforeVideo();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         m_parts.trace.log(std::string("screen: no display: ") + SDL_GetError());
         return false;
@@ -104,6 +130,7 @@ bool MainLoop::openWindow() {
         return false;
     }
     setWindowIcon(m_window.get(), m_parts.trace);
+    m_display.watch(m_window.get());
     m_sdlRenderer.reset(
         SDL_CreateRenderer(m_window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
     if (!m_sdlRenderer)
@@ -250,7 +277,19 @@ void MainLoop::handleEvents(bool wait) {
     while (have) {
         switch (event.type) {
         case SDL_QUIT:
+            if (m_display.lost())
+                m_parts.trace.log("screen: the connection to the display was lost");
             m_quit = true;
+            break;
+        case SDL_KEYDOWN:
+            if (isQuitKey(event.key.keysym))
+                m_quit = true;
+            break;
+        case SDL_SYSWMEVENT:
+            if (DisplayConnection::destroysWindow(event, m_window.get())) {
+                m_parts.trace.log("screen: the window was closed by another program");
+                m_quit = true;
+            }
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT && event.button.which != SDL_TOUCH_MOUSEID && !began) {
@@ -269,6 +308,7 @@ void MainLoop::handleEvents(bool wait) {
             break;
         case SDL_RENDER_TARGETS_RESET:
         case SDL_RENDER_DEVICE_RESET:
+            forgetTextures();
             m_parts.needsDisplay.set();
             break;
         default:
@@ -276,23 +316,42 @@ void MainLoop::handleEvents(bool wait) {
         }
         have = SDL_PollEvent(&event) == 1;
     }
-    if (began)
+    if (began && !m_quit)
         touchAtPixel(*began);
+}
+
+void MainLoop::forgetTextures() {
+    if (m_renderer)
+        m_renderer->forgetTextures();
+    m_alerts.forgetTextures();
+}
+
+bool MainLoop::quitRequested() {
+    if (!m_events.started)
+        return false;
+    SDL_PumpEvents();
+    return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0;
 }
 
 int MainLoop::run() {
     if (!m_window)
         return 1;
+    // An accelerated renderer with vsync waits for the display in SDL_RenderPresent; only the
+    // software renderer needs the loop to keep itself to 60 frames a second.
+    SDL_RendererInfo info{};
+    const Uint32 paced = SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC;
+    const bool presentPaces =
+        SDL_GetRendererInfo(m_sdlRenderer.get(), &info) == 0 && (info.flags & paced) == paced;
     while (!m_quit) {
         std::uint64_t start = SDL_GetTicks64();
-        bool busy = m_parts.animator.isAnimating(m_parts.clock.now()) || !m_parts.queue.isEmpty() || m_parts.needsDisplay.isSet();
+        bool busy = m_parts.animator.isAnimating(m_parts.clock.now()) || !m_parts.queue.isEmpty() ||
+                    m_parts.needsDisplay.isSet();
         handleEvents(!busy);
         if (m_quit)
             break;
         std::uint64_t drawnBefore = m_framesDrawn;
         frame();
-        // Without vsync (the software renderer) an animating loop keeps to 60 frames a second.
-        if (m_framesDrawn != drawnBefore) {
+        if (!presentPaces && m_framesDrawn != drawnBefore) {
             std::uint64_t spent = SDL_GetTicks64() - start;
             if (spent < 16)
                 SDL_Delay(Uint32(16 - spent));
@@ -306,7 +365,7 @@ int MainLoop::runScript(const Script& script) {
     m_quit = false;
     frame();
     for (const auto& command : script) {
-        if (m_quit)
+        if (m_quit || quitRequested())
             break;
         switch (command.kind) {
         case ScriptCommand::Kind::Wait: {
@@ -314,7 +373,7 @@ int MainLoop::runScript(const Script& script) {
             const double start = m_parts.clock.now();
             const double total = std::max(0.0, command.seconds);
             const auto steps = std::int64_t(std::ceil(total / frameInterval - 1e-9));
-            for (std::int64_t step = 1; step <= steps && !m_quit; ++step) {
+            for (std::int64_t step = 1; step <= steps && !m_quit && !quitRequested(); ++step) {
                 if (m_waitBarrier)
                     m_waitBarrier();
                 double target = start + std::min(total, double(step) * frameInterval);
@@ -328,9 +387,11 @@ int MainLoop::runScript(const Script& script) {
             frame();
             break;
         case ScriptCommand::Kind::Alert:
-            if (!m_alerts.pressButton(command.index))
+            if (!m_alerts.pressButton(command.index)) {
                 m_parts.trace.log("script: line " + std::to_string(command.line) + ": no alert button " +
-                           std::to_string(command.index));
+                                  std::to_string(command.index));
+                status = 1;
+            }
             frame();
             break;
         case ScriptCommand::Kind::Shot:

@@ -23,6 +23,7 @@
 #include "platform/geometry/Geometry.h"
 #include "platform/view/Animator.h"
 #include "platform/view/ColumnFit.h"
+#include "platform/view/DisplayConnection.h"
 #include "platform/view/Image.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/Renderer.h"
@@ -90,10 +91,12 @@ class MainLoop {
     // threads can be let finish first and the script sees it at the same point every time.
     void setWaitBarrier(std::function<void()> barrier);
 
-    // The window loop, until `quit`. Returns the exit status.
+    // The window loop, until `quit`, a quit key (Escape, Ctrl+Q, Ctrl+W), the window's closing,
+    // SIGINT or SIGTERM, or the display's loss. Returns the exit status.
     int run();
-    // Headless: carries the script out, then quits. Returns the exit status (1 when a command
-    // failed, for instance a shot that could not be written).
+    // Headless: carries the script out, then quits; SIGINT and SIGTERM end it within a step.
+    // Returns the exit status (1 when a command could not be carried out: a shot that could not be
+    // written, an alert button that is not there).
     int runScript(const Script& script);
     void quit();
 
@@ -121,6 +124,10 @@ class MainLoop {
     void runTimers();
     void draw();
     void handleEvents(bool wait);
+    // Headless: true once a signal (or anything else) has asked SDL to quit.
+    [[nodiscard]] bool quitRequested();
+    // Textures made before the renderer lost its target or device are made again.
+    void forgetTextures();
     void updateWindowScale();
     // Places the column in a drawable of `pixels`, tells the alerts and, when the layout changed
     // after `open`, the content.
@@ -138,7 +145,18 @@ class MainLoop {
     std::function<void(Size)> m_layoutChanged;
     bool m_quit{false};
     // Members end in the reverse of their order here: the alerts' and our renderer's textures
-    // before SDL's renderer, that before what it draws on, and SDL's video last of all.
+    // before SDL's renderer, that before what it draws on, SDL's video after them all, and the
+    // display's handlers, which its display points to, last.
+    DisplayConnection m_display;
+    // SDL's events, started in both modes so that SIGINT and SIGTERM become SDL_QUIT.
+    struct EventSubsystem {
+        bool started{false};
+        EventSubsystem() = default;
+        ~EventSubsystem();
+        EventSubsystem(const EventSubsystem&) = delete;
+        EventSubsystem& operator=(const EventSubsystem&) = delete;
+    };
+    EventSubsystem m_events;
     struct VideoSubsystem {
         bool started{false};
         VideoSubsystem() = default;

@@ -35,6 +35,12 @@ class Renderer {
     // The texture of `image` on this renderer, made at first use; null when SDL refuses.
     SDL_Texture* texture(const std::shared_ptr<Image>& image);
 
+    // Forgets every texture, to be made again at next use: after SDL_RENDER_TARGETS_RESET or
+    // SDL_RENDER_DEVICE_RESET their contents or the textures themselves are gone.
+    void forgetTextures() { m_textures.clear(); }
+    // Textures made and not forgotten.
+    [[nodiscard]] std::size_t textureCount() const { return m_textures.size(); }
+
     [[nodiscard]] SDL_Renderer* sdl() const { return m_renderer; }
 
   private:
