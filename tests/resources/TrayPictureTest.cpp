@@ -2,6 +2,7 @@
 // is the only thing that tells the user where those rectangles are. These tests hold the drawing
 // to the hit tables, in tray coordinates (layout y - 291, the tray's top edge with the tray up).
 #include "Picture.h"
+#include "screen/HitRegions.h"
 
 #include <gtest/gtest.h>
 
@@ -26,23 +27,24 @@ struct Region {
     double top, bottom; // tray y, a < y < b
 };
 
-// The hit regions with the tray up, moved into the tray. The control strip reaches 3 points
-// above the tray; only its part on the tray (and, with the tray down, its top 33 points) can
-// be drawn.
-const std::vector<Region> regions = {
-    {"tray button", 283, 320, 288 - trayTop, 328 - trayTop},
-    {"PRO link", 184, 282, 288 - trayTop, 328 - trayTop},
-    {"maker link", 51, 177, 288 - trayTop, 328 - trayTop},
-    {"sound switch", 5, 45, 288 - trayTop, 328 - trayTop},
-    {"green", 2, 64, 365 - trayTop, 402 - trayTop},
-    {"blue", 64, 127, 365 - trayTop, 402 - trayTop},
-    {"white", 127, 191, 365 - trayTop, 402 - trayTop},
-    {"red", 191, 256, 365 - trayTop, 402 - trayTop},
-    {"yellow", 256, 320, 365 - trayTop, 402 - trayTop},
-    {"bulb_1", 64, 127, 406 - trayTop, 478 - trayTop},
-    {"bulb_5", 191, 256, 406 - trayTop, 478 - trayTop},
-    {"bulb_4", 127, 191, 406 - trayTop, 478 - trayTop},
-};
+// The hit regions with the tray up, read from the screen's own table and moved into the tray.
+// The control strip reaches 3 points above the tray; only its part on the tray (and, with the
+// tray down, its top 33 points) can be drawn.
+std::vector<Region> trayRegions() {
+    using torvane::screen::TouchAction;
+    std::vector<Region> regions;
+    for (const auto& hit : torvane::screen::trayUpRegions()) {
+        std::string name = hit.action == TouchAction::PickLens        ? std::string(hit.lens.name)
+                           : hit.action == TouchAction::MoveTray      ? "tray button"
+                           : hit.action == TouchAction::OpenProPage   ? "PRO link"
+                           : hit.action == TouchAction::OpenMakerPage ? "maker link"
+                                                                      : "sound switch";
+        regions.push_back(
+            {name, hit.minX, std::min(double(hit.maxX), 320.0), hit.minY - trayTop, hit.maxY - trayTop});
+    }
+    return regions;
+}
+const std::vector<Region> regions = trayRegions();
 
 // The dead gaps, both ends included: touches there do nothing, so nothing there may look
 // like a button.
