@@ -8,6 +8,7 @@
 #include "app/TorvaneAppDelegate.h"
 #include "platform/Context.h"
 #include "platform/core/UIDevice_machine.h"
+#include "platform/torch/TorchAtStart.h"
 #include "platform/view/MainLoop.h"
 #include "rating/RatingLaunches.h"
 
@@ -85,6 +86,8 @@ int main(int argc, char** argv) {
                               options.traceFile);
     if (options.traceFile && !context.traceOpened)
         return app::badUsageStatus;
+    // Before the window, the sounds and the pictures are loaded: the light is what the user waits for.
+    platform::lightTorchAtStart(context.leds, options.machine);
 
     platform::MainLoopOptions loopOptions;
     loopOptions.headless = options.headless;
