@@ -1,4 +1,5 @@
 #include "platform/view/MainLoop.h"
+#include "platform/view/RendererChoice.h"
 
 #include "platform/view/TouchMapping.h"
 #include "platform/view/WindowIcon.h"
@@ -101,14 +102,9 @@ bool MainLoop::openWindow() {
         return false;
     }
     setWindowIcon(m_window.get(), m_parts.trace);
-    m_sdlRenderer.reset(
-        SDL_CreateRenderer(m_window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
+    m_sdlRenderer = createWindowRenderer(m_window.get(), m_parts.trace);
     if (!m_sdlRenderer)
-        m_sdlRenderer.reset(SDL_CreateRenderer(m_window.get(), -1, SDL_RENDERER_SOFTWARE));
-    if (!m_sdlRenderer) {
-        m_parts.trace.log(std::string("screen: cannot draw in the window: ") + SDL_GetError());
         return false;
-    }
     updateWindowScale();
     return true;
 }
