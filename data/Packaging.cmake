@@ -19,8 +19,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Read at run time rather than linked, so dpkg-shlibdeps cannot see them: the alerts' font.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+# Read or opened at run time rather than linked, so dpkg-shlibdeps cannot see them: the alerts'
+# font, and libcurl (platform/net/CurlLibrary.h).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libcurl4 (>= 7.84)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 
 # Debian's place for the licence; cmake --install puts LICENSE beside it.

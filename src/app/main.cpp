@@ -9,6 +9,8 @@
 #include "app/TorvaneAppDelegate.h"
 #include "platform/Context.h"
 #include "platform/core/UIDevice_machine.h"
+#include "platform/torch/TorchAtStart.h"
+#include "platform/torch/TorchGuard.h"
 #include "platform/view/MainLoop.h"
 #include "rating/RatingLaunches.h"
 
@@ -93,6 +95,8 @@ int main(int argc, char** argv) {
                               options.traceFile);
     if (options.traceFile && !context.traceOpened)
         return app::badUsageStatus;
+    // Before the window, the sounds and the pictures are loaded: the light is what the user waits for.
+    platform::lightTorchAtStart(context.leds, options.machine);
 
     platform::MainLoopOptions loopOptions;
     loopOptions.headless = options.headless;
@@ -100,6 +104,8 @@ int main(int argc, char** argv) {
     if (options.screen)
         loopOptions.screen = *options.screen;
     platform::MainLoop loop(context.mainLoopParts(), loopOptions);
+    // SDL's quit on SIGINT and SIGTERM goes behind the torch's handlers, which were installed first.
+    platform::chainTorchHandlersTo([&loop] { loop.listenForQuit(); });
     if (!loop.open())
         return 1;
     context.application.setMainScreenSize(loop.screenSize());

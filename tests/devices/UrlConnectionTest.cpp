@@ -120,7 +120,7 @@ TEST(UrlConnection, NoServerEndsWithAnError) {
 
 namespace {
 
-CURLcode refused(CURL*) {
+CURLcode refused(const CurlLibrary&, CURL*) {
     return CURLE_UNKNOWN_OPTION;
 }
 
@@ -141,17 +141,21 @@ CURLcode fetchFile(CURL* easy, const TemporaryFolder& folder) {
 TEST(UrlConnection, RequestsStayOnTheWebOnOldAndNewLibcurlsOrAreNotMade) {
     TestContext t;
     const TemporaryFolder& folder = t.folder;
+    std::string whyNot;
+    auto curl = CurlLibrary::load(whyNot);
+    ASSERT_TRUE(curl) << whyNot;
     using Easy = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
     Easy unrestricted(curl_easy_init(), &curl_easy_cleanup);
     ASSERT_EQ(fetchFile(unrestricted.get(), folder), CURLE_OK); // the check below means something
 
     // A libcurl older than the named list: the mask keeps the request on the web.
     Easy older(curl_easy_init(), &curl_easy_cleanup);
-    EXPECT_TRUE(restrictToWeb(t.context.trace, older.get(), {refused, libcurlProtocolSetters().byMask}));
+    EXPECT_TRUE(
+        restrictToWeb(t.context.trace, *curl, older.get(), {refused, libcurlProtocolSetters().byMask}));
     EXPECT_EQ(fetchFile(older.get(), folder), CURLE_UNSUPPORTED_PROTOCOL);
 
     Easy broken(curl_easy_init(), &curl_easy_cleanup);
-    EXPECT_FALSE(restrictToWeb(t.context.trace, broken.get(), {refused, refused}));
+    EXPECT_FALSE(restrictToWeb(t.context.trace, *curl, broken.get(), {refused, refused}));
 
     // A request as the application makes it.
     bool started = false;

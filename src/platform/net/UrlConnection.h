@@ -33,7 +33,9 @@ struct UrlRequest {
 };
 
 // Traces `http.get` {url} and starts the request; returns at once. False, with a console line, when
-// no connection can be made (no thread, a URL curl refuses): the role's "no connection object".
+// no thread can be had: the role's "no connection object". libcurl is loaded on the request's
+// thread; a request it cannot make (no libcurl, a URL it refuses) ends there, with a console line
+// and the reason in the response's `error`.
 bool startUrlConnection(Trace& trace, BackgroundWork& work, UrlRequest request);
 
 } // namespace torvane::platform

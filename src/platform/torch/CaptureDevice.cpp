@@ -42,6 +42,12 @@ void CaptureDevice::setTorchMode(TorchMode mode) {
     m_requestedTorch = mode;
     if (!isLockedForConfiguration())
         return;
+    // Lit at full brightness already (the start lights the torch early): writing 0 first would
+    // only blink it.
+    if (mode == TorchMode::On && readBrightness(m_led) == m_led.maxBrightness) {
+        m_torchMode = mode;
+        return;
+    }
     bool written =
         mode == TorchMode::On ? setBrightness(0) && setBrightness(m_led.maxBrightness) : setBrightness(0);
     if (written)

@@ -39,7 +39,7 @@ class CaptureDevice {
   public:
     // Looks the LED up anew under ledRoot() at every call, as the platform does.
     [[nodiscard]] static std::optional<CaptureDevice> defaultDeviceWithMediaType(LedAccess& access,
-                                                                               MediaType type);
+                                                                                 MediaType type);
 
     [[nodiscard]] bool hasTorch() const { return true; }
     [[nodiscard]] bool hasFlash() const { return m_led.hasFlash; }
@@ -48,7 +48,8 @@ class CaptureDevice {
     bool lockForConfiguration();
     [[nodiscard]] bool isLockedForConfiguration() const { return m_brightness || m_logind; }
     // Torch on writes 0 and then max_brightness (some controllers take a new brightness only from
-    // off); off writes 0. Without the lock nothing is written.
+    // off), unless the LED is at max_brightness already; off writes 0. Without the lock nothing is
+    // written.
     void setTorchMode(TorchMode mode);
     void setFlashMode(FlashMode mode);
     void unlockForConfiguration();

@@ -31,6 +31,7 @@ std::atomic<int> brightnessFd{-1};
 char ledName[256];
 struct sigaction previousActions[NSIG];
 std::once_flag handlersOnce;
+std::atomic<bool> handlersInstalled{false};
 std::once_flag watchdogOnce;
 std::atomic<pid_t> watchdogPid{0};
 
@@ -125,7 +126,23 @@ void installTorchOffHandlers(const TorchLed& led) {
                 continue;
             sigaction(signal, &action, nullptr);
         }
+        handlersInstalled = true;
     });
+}
+
+void chainTorchHandlersTo(const std::function<void()>& installOthers) {
+    if (!handlersInstalled) {
+        installOthers();
+        return;
+    }
+    struct sigaction ours[NSIG] {};
+    for (int signal : guardedSignals)
+        sigaction(signal, &previousActions[signal], &ours[signal]);
+    installOthers();
+    for (int signal : guardedSignals) {
+        sigaction(signal, nullptr, &previousActions[signal]);
+        sigaction(signal, &ours[signal], nullptr);
+    }
 }
 
 bool startTorchWatchdog(Trace& trace, const TorchLed& led) {

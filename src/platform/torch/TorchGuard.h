@@ -19,6 +19,7 @@
 #include "platform/core/Trace.h"
 #include "platform/torch/LedClass.h"
 
+#include <functional>
 #include <optional>
 #include <sys/types.h>
 
@@ -32,6 +33,12 @@ void guardTorch(Trace& trace, const TorchLed& led);
 // was already installed (SDL's quit event) still runs after the LED is off; otherwise the signal's
 // default action ends the process.
 void installTorchOffHandlers(const TorchLed& led);
+
+// Lets `installOthers` install its own handlers for the guarded signals as if ours were not there
+// (SDL installs its quit handlers only over the default action), then puts ours back in front of
+// them, so a signal switches the torch off and then reaches the others. Without our handlers it
+// only runs `installOthers`.
+void chainTorchHandlersTo(const std::function<void()>& installOthers);
 
 inline constexpr const char* watchdogProgramName = "torvane-torch-watchdog";
 // Names the watchdog program, instead of the one beside this program.

@@ -1,4 +1,5 @@
 #include "platform/view/MainLoop.h"
+#include "platform/view/RendererChoice.h"
 
 #include "platform/view/TouchMapping.h"
 #include "platform/view/WindowIcon.h"
@@ -59,12 +60,17 @@ MainLoop::VideoSubsystem::~VideoSubsystem() {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
+void MainLoop::listenForQuit() {
+    if (!m_events.started)
+        m_events.started = SDL_InitSubSystem(SDL_INIT_EVENTS) == 0;
+}
+
 bool MainLoop::open() {
     // SDL's software renderer otherwise presents through Mesa: ten times slower to start.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // SDL turns SIGINT and SIGTERM into SDL_QUIT only where no handler is installed yet, so this
     // comes before the torch's handlers, which pass the signal on to SDL's.
-    m_events.started = SDL_InitSubSystem(SDL_INIT_EVENTS) == 0;
+    listenForQuit();
     bool opened = m_options.headless ? openOffscreen() : openWindow();
     if (!opened)
         return false;
@@ -131,14 +137,9 @@ bool MainLoop::openWindow() {
     }
     setWindowIcon(m_window.get(), m_parts.trace);
     m_display.watch(m_window.get());
-    m_sdlRenderer.reset(
-        SDL_CreateRenderer(m_window.get(), -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
+    m_sdlRenderer = createWindowRenderer(m_window.get(), m_parts.trace);
     if (!m_sdlRenderer)
-        m_sdlRenderer.reset(SDL_CreateRenderer(m_window.get(), -1, SDL_RENDERER_SOFTWARE));
-    if (!m_sdlRenderer) {
-        m_parts.trace.log(std::string("screen: cannot draw in the window: ") + SDL_GetError());
         return false;
-    }
     updateWindowScale();
     return true;
 }

@@ -66,6 +66,9 @@ class MainLoop {
     // Creates the window (or the offscreen picture, and switches to the virtual clock); false,
     // with a console line, when SDL cannot.
     bool open();
+    // Starts SDL's events, which turn SIGINT and SIGTERM into a quit; `open` does it when it has
+    // not been done.
+    void listenForQuit();
 
     // The content's layout in points: the column's width, and the height the window gives it.
     [[nodiscard]] Size screenSize() const { return m_fit.layout; }

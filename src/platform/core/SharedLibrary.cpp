@@ -1,0 +1,25 @@
+#include "platform/core/SharedLibrary.h"
+
+#include <dlfcn.h>
+
+namespace torvane::platform {
+
+std::shared_ptr<SharedLibrary> SharedLibrary::open(const std::string& soname, std::string& whyNot) {
+    void* handle = ::dlopen(soname.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        const char* error = ::dlerror();
+        whyNot = error ? error : soname + " cannot be opened";
+        return nullptr;
+    }
+    return std::shared_ptr<SharedLibrary>(new SharedLibrary(handle, soname));
+}
+
+SharedLibrary::~SharedLibrary() {
+    ::dlclose(m_handle);
+}
+
+void* SharedLibrary::address(const char* name) const {
+    return ::dlsym(m_handle, name);
+}
+
+} // namespace torvane::platform

@@ -1,0 +1,38 @@
+#pragma once
+
+// A shared library opened at run time (dlopen), for what a start does not need: the network, the
+// mixer and the alert's fonts are loaded at their first use, so that the dynamic loader has less
+// to do before the first frame. Closed when the last holder goes.
+
+#include <memory>
+#include <string>
+
+namespace torvane::platform {
+
+class SharedLibrary {
+  public:
+    // Null, with dlerror's reason in `whyNot`, when `soname` cannot be opened.
+    [[nodiscard]] static std::shared_ptr<SharedLibrary> open(const std::string& soname, std::string& whyNot);
+    ~SharedLibrary();
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+    // Sets `function` to the symbol `name`; false, naming it in `whyNot`, when it is missing.
+    template <typename Function>
+    bool find(const char* name, Function& function, std::string& whyNot) const {
+        void* symbol = address(name);
+        function = reinterpret_cast<Function>(symbol);
+        if (!symbol)
+            whyNot = m_soname + " has no " + name;
+        return symbol != nullptr;
+    }
+
+  private:
+    SharedLibrary(void* handle, std::string soname) : m_handle(handle), m_soname(std::move(soname)) {}
+    [[nodiscard]] void* address(const char* name) const;
+
+    void* m_handle;
+    std::string m_soname;
+};
+
+} // namespace torvane::platform

@@ -1,0 +1,39 @@
+#include "platform/torch/TorchAtStart.h"
+
+#include "platform/core/DeviceClass.h"
+#include "platform/core/UIDevice_machine.h"
+#include "platform/core/UniqueFd.h"
+#include "platform/torch/TorchGuard.h"
+
+#include <fcntl.h>
+
+namespace torvane::platform {
+
+namespace {
+
+// As CaptureDevice does: 0 first, since some controllers take a new brightness only from off.
+bool switchOn(LedAccess& access, const TorchLed& led) {
+    if (UniqueFd brightness(::open(led.brightnessPath().c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+        brightness)
+        return writeBrightness(brightness.get(), 0) && writeBrightness(brightness.get(), led.maxBrightness);
+    std::string whyNot;
+    auto logind = access.logind(whyNot);
+    return logind && logind->setLedBrightness(led.name, 0, whyNot) &&
+           logind->setLedBrightness(led.name, led.maxBrightness, whyNot);
+}
+
+} // namespace
+
+bool lightTorchAtStart(LedAccess& access, const std::optional<std::string>& givenModel) {
+    auto led = findTorchLed(access.root());
+    if (!led || !led->hasFlash)
+        return false;
+    if (!(givenModel ? deviceIsiPhone4(givenModel) : hardwareIsiPhone4(machine(), true)))
+        return false;
+    if (!switchOn(access, *led))
+        return false;
+    installTorchOffHandlers(*led);
+    return true;
+}
+
+} // namespace torvane::platform
