@@ -55,7 +55,7 @@ struct Context {
     Application application{trace};
     Animator animator{clock, trace, needsDisplay};
     ImageCache images{trace};
-    AudioOutputs audio{trace};
+    AudioOutputs audio{trace, mainQueue};
     LedAccess leds{trace};
     SettingsStore settings;
     // Declared last, so that it is stopped (by the destructor) before anything above is destroyed.

@@ -74,7 +74,7 @@ TEST_F(Sound, PlayingWritesTheSoundToTheDeviceAndTracesThePlayer) {
         auto player =
             SoundPlayer::playerWithContentsOfFile(t.context.audio, path, "audioPlayerPickLensCover[2]");
         ASSERT_TRUE(player);
-        ASSERT_TRUE(t.context.audio.shared()->isOpen()) << "the disk driver is an audio device";
+        ASSERT_TRUE(t.context.audio.shared()->isUsable()) << "the disk driver is an audio device";
         player->setVolume(0.5f);
         player->setNumberOfLoops(0);
         EXPECT_TRUE(player->prepareToPlay());
@@ -121,6 +121,35 @@ TEST_F(Sound, DecodesMp3) {
     EXPECT_TRUE(player->play());
 }
 
+TEST_F(Sound, IdleDeviceIsLetGoAfterTheLastSoundAndOpenedAgainForTheNext) {
+    useDiskAudio();
+    auto player = SoundPlayer::playerWithContentsOfFile(
+        t.context.audio, folder.write("tone.wav", toneWav(0.2)), "audioPlayerShowTray");
+    ASSERT_TRUE(player);
+    auto output = t.context.audio.shared();
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_TRUE(player->play());
+    // The main loop's part: run the queue's work as it falls due.
+    while (output->isDeviceOpen() && std::chrono::steady_clock::now() - started < std::chrono::seconds(5)) {
+        for (auto& work : t.context.mainQueue.takeAll())
+            work();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_FALSE(output->isDeviceOpen());
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1200))
+        << "kept for a second after the sound's end";
+    EXPECT_FALSE(t.context.mainQueue.nextDue()) << "nothing left to wake the loop";
+    EXPECT_FALSE(player->isPlaying());
+
+    ASSERT_TRUE(player->play()) << "the next sound opens the device again";
+    EXPECT_TRUE(output->isDeviceOpen());
+    EXPECT_TRUE(player->isPlaying());
+    waitUntilSilent(*player);
+    player.reset();
+    output.reset();
+    EXPECT_TRUE(hasSound(folder.read("played.raw"))) << "played after the new opening";
+}
+
 TEST_F(Sound, MissingOrUnreadableFileGivesNoPlayer) {
     useDiskAudio();
     EXPECT_FALSE(SoundPlayer::playerWithContentsOfFile(t.context.audio, folder.path() / "missing.mp3",
@@ -141,7 +170,7 @@ TEST_F(Sound, NoAudioDeviceLeavesEveryPlayerSilentButPresent) {
     ASSERT_TRUE(t.context.trace.isOpen());
     auto player = SoundPlayer::playerWithContentsOfFile(t.context.audio, path, "audioPlayerLowerLensCover");
     ASSERT_TRUE(player);
-    EXPECT_FALSE(t.context.audio.shared()->isOpen());
+    EXPECT_FALSE(t.context.audio.shared()->isUsable());
     player->setVolume(2.0f);
     EXPECT_EQ(player->volume(), 1.0f);
     player->setVolume(-1.0f);

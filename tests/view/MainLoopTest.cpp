@@ -11,6 +11,8 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -192,6 +194,21 @@ TEST(WindowLoop, PostedWorkWakesTheSleepingLoop) {
     EXPECT_EQ(loop.run(), 0);
     other.join();
     EXPECT_TRUE(ran);
+}
+
+TEST(WindowLoop, TimedWorkEndsTheSleepWhenItFallsDueAndNotBefore) {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    TestContext t;
+    MainLoop loop(t.context.mainLoopParts(), MainLoopOptions{false, false, {320, 480}, 2});
+    ASSERT_TRUE(loop.open());
+    auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    std::chrono::steady_clock::time_point ranAt{};
+    t.context.mainQueue.postAt(due, [&] {
+        ranAt = std::chrono::steady_clock::now();
+        loop.quit();
+    });
+    EXPECT_EQ(loop.run(), 0);
+    EXPECT_GE(ranAt, due);
 }
 
 TEST(WindowLoop, EachSetOfTouchesThatBeginsIsOneCallInPoints) {

@@ -47,7 +47,7 @@ void putUndecodable(const TemporaryFolder& resources, const std::string& fileNam
 TEST(Sounds, InitMakesNinePreparedPlayersAfterTheAudioSession) {
     WiredStart start;
     auto controller = start.start("iPhone2,1");
-    ASSERT_TRUE(start.context().audio.shared()->isOpen()) << "the dummy driver is a device";
+    ASSERT_TRUE(start.context().audio.shared()->isUsable()) << "the dummy driver is a device";
 
     struct Expected {
         const torvane::platform::SoundPlayer* player;
@@ -156,7 +156,7 @@ TEST(Sounds, WithoutAnAudioDeviceEveryPlayerIsSilentAndTheScreenWorks) {
     WiredStart start;
     ScopedVariable noDevice("SDL_AUDIODRIVER", "no-such-driver");
     auto controller = start.start("iPhone2,1");
-    ASSERT_FALSE(start.context().audio.shared()->isOpen());
+    ASSERT_FALSE(start.context().audio.shared()->isUsable());
     ASSERT_TRUE(controller->audioPlayerPickLensCover[0]) << "a silent player still exists";
     EXPECT_FALSE(controller->audioPlayerPickLensCover[0]->prepareToPlay());
 

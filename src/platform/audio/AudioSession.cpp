@@ -1,6 +1,5 @@
 #include "platform/audio/AudioSession.h"
 
-
 #include <filesystem>
 #include <fstream>
 

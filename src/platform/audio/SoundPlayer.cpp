@@ -1,6 +1,5 @@
 #include "platform/audio/SoundPlayer.h"
 
-
 #include <SDL_mixer.h>
 #include <algorithm>
 #include <cerrno>
@@ -13,8 +12,8 @@ namespace torvane::platform {
 SoundPlayer::SoundPlayer(Trace& trace, std::string name, std::shared_ptr<AudioOutput> output)
     : m_trace(trace), m_name(std::move(name)), m_output(std::move(output)) {}
 
-std::unique_ptr<SoundPlayer> SoundPlayer::playerWithContentsOfFile(AudioOutputs& outputs, const std::string& path,
-                                                                   std::string name) {
+std::unique_ptr<SoundPlayer>
+SoundPlayer::playerWithContentsOfFile(AudioOutputs& outputs, const std::string& path, std::string name) {
     Trace& trace = outputs.trace();
     // Checked even without an audio device, so that a missing file is the same state everywhere.
     if (!std::ifstream(path, std::ios::binary)) {
@@ -22,7 +21,7 @@ std::unique_ptr<SoundPlayer> SoundPlayer::playerWithContentsOfFile(AudioOutputs&
         return nullptr;
     }
     std::unique_ptr<SoundPlayer> player(new SoundPlayer(trace, std::move(name), outputs.shared()));
-    if (!player->m_output->isOpen())
+    if (!player->m_output->holdForDecoding())
         return player;
     player->m_chunk.reset(Mix_LoadWAV(path.c_str()));
     if (!player->m_chunk) {
@@ -30,7 +29,6 @@ std::unique_ptr<SoundPlayer> SoundPlayer::playerWithContentsOfFile(AudioOutputs&
         return nullptr;
     }
     player->m_channel = player->m_output->allocateChannel();
-    player->setVolume(player->m_volume);
     return player;
 }
 
@@ -40,7 +38,7 @@ SoundPlayer::~SoundPlayer() {
 
 void SoundPlayer::setVolume(float volume) {
     m_volume = std::isnan(volume) ? 0.0f : std::clamp(volume, 0.0f, 1.0f);
-    if (m_channel >= 0)
+    if (m_chunk && isPlaying())
         Mix_Volume(m_channel, int(std::lround(m_volume * MIX_MAX_VOLUME)));
 }
 
@@ -50,16 +48,16 @@ bool SoundPlayer::play() {
         return false;
     if (isPlaying())
         return true;
-    return Mix_PlayChannel(m_channel, m_chunk.get(), m_numberOfLoops) >= 0;
+    return m_output->play(m_channel, *m_chunk, m_numberOfLoops, m_volume);
 }
 
 void SoundPlayer::stop() {
-    if (m_channel >= 0)
-        Mix_HaltChannel(m_channel);
+    if (m_chunk)
+        m_output->stop(m_channel);
 }
 
 bool SoundPlayer::isPlaying() const {
-    return m_channel >= 0 && Mix_Playing(m_channel) != 0 && Mix_GetChunk(m_channel) == m_chunk.get();
+    return m_chunk && m_output->isPlaying(m_channel, *m_chunk);
 }
 
 } // namespace torvane::platform

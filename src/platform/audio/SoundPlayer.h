@@ -27,9 +27,8 @@ class SoundPlayer {
   public:
     // `name` is the player's name in the trace (`sound.play` {player}). nullptr, with a console
     // line, when the file is missing or cannot be decoded.
-    [[nodiscard]] static std::unique_ptr<SoundPlayer> playerWithContentsOfFile(AudioOutputs& outputs,
-                                                                               const std::string& path,
-                                                                               std::string name);
+    [[nodiscard]] static std::unique_ptr<SoundPlayer>
+    playerWithContentsOfFile(AudioOutputs& outputs, const std::string& path, std::string name);
     ~SoundPlayer();
     SoundPlayer(const SoundPlayer&) = delete;
     SoundPlayer& operator=(const SoundPlayer&) = delete;

@@ -8,7 +8,10 @@
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -258,9 +261,15 @@ int MainLoop::millisecondsToNextWork() {
     double end = m_parts.animator.nextEnd();
     if (end >= 0 && (next < 0 || end < next))
         next = end;
-    if (next < 0)
-        return -1;
-    return std::max(0, int(std::ceil((next - m_parts.clock.now()) * 1000)));
+    int milliseconds = next < 0 ? -1 : std::max(0, int(std::ceil((next - m_parts.clock.now()) * 1000)));
+    // Timed posts are on the steady clock (MainQueue.h).
+    if (auto due = m_parts.queue.nextDue()) {
+        auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(*due - std::chrono::steady_clock::now()).count();
+        int queued = int(std::clamp<std::int64_t>(left, 0, std::numeric_limits<int>::max()));
+        milliseconds = milliseconds < 0 ? queued : std::min(milliseconds, queued);
+    }
+    return milliseconds;
 }
 
 void MainLoop::handleEvents(bool wait) {
