@@ -1,8 +1,11 @@
 #include "Picture.h"
 
+#include "platform/view/PngFile.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -95,4 +98,33 @@ TEST(Pictures, TheBodyAndTheIndicatorsStandOnATransparentBackground) {
         EXPECT_EQ(trayUp.at(13, 13, scale).a, 255);
         EXPECT_EQ(trayUp.at(0, 0, scale).a, 0) << "rounded corner";
     }
+}
+
+// The application reads its pictures with libpng alone; SDL2_image, which the tests still have, is
+// the reference for what each pixel must be (byte order, row stride, straight alpha).
+TEST(Pictures, ReadByTheApplicationAsSdlImageReadsThem) {
+    for (const auto& picture : pictures) {
+        for (int scale = 1; scale <= 3; ++scale) {
+            auto path = builtResource(variantName(picture.name, scale));
+            std::string whyNot;
+            auto ours = torvane::platform::readPng(path, whyNot);
+            ASSERT_TRUE(ours) << path << ": " << whyNot;
+            torvane::platform::SurfacePointer reference(IMG_Load(path.c_str()));
+            ASSERT_TRUE(reference) << IMG_GetError();
+            torvane::platform::SurfacePointer theirs(
+                SDL_ConvertSurfaceFormat(reference.get(), ours->format->format, 0));
+            ASSERT_EQ(ours->w, theirs->w);
+            ASSERT_EQ(ours->h, theirs->h);
+            for (int y = 0; y < ours->h; ++y) {
+                auto row = [y](const SDL_Surface& s) {
+                    return static_cast<const char*>(s.pixels) + y * s.pitch;
+                };
+                ASSERT_EQ(std::memcmp(row(*ours), row(*theirs), std::size_t(ours->w) * 4), 0)
+                    << path << " row " << y;
+            }
+        }
+    }
+    std::string whyNot;
+    EXPECT_FALSE(torvane::platform::readPng(builtResource("tray_up.mp3"), whyNot));
+    EXPECT_FALSE(whyNot.empty());
 }

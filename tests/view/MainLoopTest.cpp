@@ -1,4 +1,5 @@
 #include "platform/view/MainLoop.h"
+#include "platform/view/PngFile.h"
 #include "platform/view/Animator.h"
 #include "platform/view/ColumnFit.h"
 #include "platform/view/DisplayConnection.h"
@@ -8,7 +9,6 @@
 #include "../support/TestContext.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -167,8 +167,9 @@ TEST(HeadlessShot, IsWrittenAtTheWindowsPixelSize) {
     loop.alerts().show({"Title", "A message for the picture", "Cancel", {"OK"}, {}});
     auto file = t.folder / "shot.png";
     EXPECT_EQ(loop.runScript({wait(0.1), shot(file.string())}), 0);
-    SurfacePointer picture(IMG_Load(file.c_str()));
-    ASSERT_NE(picture, nullptr) << IMG_GetError();
+    std::string whyNot;
+    SurfacePointer picture = readPng(file, whyNot);
+    ASSERT_NE(picture, nullptr) << whyNot;
     EXPECT_EQ(picture->w, 640);
     EXPECT_EQ(picture->h, 960);
     EXPECT_NE(loop.runScript({shot("/nonexistent-folder/x.png")}), 0);

@@ -3,11 +3,11 @@
 #include "platform/view/Animator.h"
 #include "platform/view/Image.h"
 #include "platform/view/ImageView.h"
+#include "platform/view/PngFile.h"
 
 #include "../support/TestContext.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -46,8 +46,9 @@ TEST(Image, OpaquePicturesAreToldApartFromTranslucentOnes) {
 
 TEST(Image, ImageNamedTakesTheSharpestVariantAndToleratesMissingFiles) {
     TestContext t;
-    IMG_SavePNG(solid(10, 10, 0xFF00FF00).get(), (t.folder / "dot.png").c_str());
-    IMG_SavePNG(solid(20, 20, 0xFF00FF00).get(), (t.folder / "dot@2x.png").c_str());
+    std::string whyNot;
+    ASSERT_TRUE(writePng(*solid(10, 10, 0xFF00FF00), (t.folder / "dot.png").string(), whyNot)) << whyNot;
+    ASSERT_TRUE(writePng(*solid(20, 20, 0xFF00FF00), (t.folder / "dot@2x.png").string(), whyNot)) << whyNot;
     setenv("TORVANE_RESOURCES", t.folder.path().c_str(), 1);
 
     ImageCache& images = t.context.images;

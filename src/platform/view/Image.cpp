@@ -1,9 +1,9 @@
 #include "platform/view/Image.h"
 
 #include "platform/storage/ResourceBundle.h"
+#include "platform/view/PngFile.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <utility>
 
@@ -49,18 +49,22 @@ void ImageCache::setScale(float scale) {
 
 std::shared_ptr<Image> loadImageFile(Trace& trace, const std::string& path, const std::string& fileName,
                                      float scale) {
-    SurfacePointer loaded(IMG_Load(path.c_str()));
+    std::string whyNot;
+    SurfacePointer loaded = readPng(path, whyNot);
     if (!loaded) {
-        trace.log("image: cannot read " + path + ": " + SDL_GetError());
+        trace.log("image: cannot read " + path + ": " + whyNot);
         return nullptr;
     }
     // One pixel format for every picture: the software renderer's own, so drawing never converts.
-    SurfacePointer converted(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
-    if (!converted) {
-        trace.log("image: cannot convert " + path + ": " + SDL_GetError());
-        return nullptr;
+    // It is what the PNG reader gives on a little-endian machine.
+    if (loaded->format->format != SDL_PIXELFORMAT_ARGB8888) {
+        loaded.reset(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+        if (!loaded) {
+            trace.log("image: cannot convert " + path + ": " + SDL_GetError());
+            return nullptr;
+        }
     }
-    return std::make_shared<Image>(fileName, std::move(converted), scale);
+    return std::make_shared<Image>(fileName, std::move(loaded), scale);
 }
 
 std::shared_ptr<Image> ImageCache::imageNamed(const std::string& fileName) {

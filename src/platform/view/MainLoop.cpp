@@ -1,11 +1,11 @@
 #include "platform/view/MainLoop.h"
+#include "platform/view/PngFile.h"
 #include "platform/view/RendererChoice.h"
 
 #include "platform/view/TouchMapping.h"
 #include "platform/view/WindowIcon.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <algorithm>
 #include <chrono>
@@ -434,8 +434,9 @@ bool MainLoop::writeShot(const std::string& path) {
     if (m_parts.needsDisplay.take())
         draw();
     SDL_RenderFlush(m_sdlRenderer.get());
-    if (IMG_SavePNG(m_offscreen.get(), path.c_str()) != 0) {
-        m_parts.trace.log("script: cannot write " + path + ": " + SDL_GetError());
+    std::string whyNot;
+    if (!writePng(*m_offscreen, path, whyNot)) {
+        m_parts.trace.log("script: cannot write " + path + ": " + whyNot);
         return false;
     }
     return true;

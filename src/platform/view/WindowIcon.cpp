@@ -1,9 +1,9 @@
 #include "platform/view/WindowIcon.h"
 
 #include "platform/storage/ResourceBundle.h"
+#include "platform/view/PngFile.h"
 
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <cstdlib>
 #include <memory>
@@ -24,9 +24,10 @@ void setWindowIcon(SDL_Window* window, Trace& trace) {
     auto path = pathForResource(trace, applicationId, "png");
     if (!path)
         return;
-    std::unique_ptr<SDL_Surface, decltype(&SDL_FreeSurface)> icon(IMG_Load(path->c_str()), SDL_FreeSurface);
+    std::string whyNot;
+    SurfacePointer icon = readPng(*path, whyNot);
     if (!icon) {
-        trace.log("screen: cannot read the window's icon: " + std::string(IMG_GetError()));
+        trace.log("screen: cannot read the window's icon: " + whyNot);
         return;
     }
     SDL_SetWindowIcon(window, icon.get());

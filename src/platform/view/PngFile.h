@@ -1,0 +1,20 @@
+#pragma once
+
+// PNG files read into and written from SDL surfaces with libpng's simplified interface. The
+// pictures and the window's icon are PNG alone, so libpng stands in for SDL2_image, whose JPEG,
+// TIFF and WebP decoders the dynamic loader would otherwise map before the first frame.
+
+#include "platform/core/SdlPointers.h"
+
+#include <string>
+
+namespace torvane::platform {
+
+// The picture in SDL_PIXELFORMAT_BGRA32 (ARGB8888 on the machines we run on), straight alpha;
+// null, with libpng's reason in `whyNot`, when the file cannot be read or is not a PNG.
+[[nodiscard]] SurfacePointer readPng(const std::string& path, std::string& whyNot);
+
+// Writes `surface` with its alpha; false, with the reason in `whyNot`.
+[[nodiscard]] bool writePng(SDL_Surface& surface, const std::string& path, std::string& whyNot);
+
+} // namespace torvane::platform
