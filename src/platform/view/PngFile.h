@@ -14,7 +14,8 @@ namespace torvane::platform {
 // null, with libpng's reason in `whyNot`, when the file cannot be read or is not a PNG.
 [[nodiscard]] SurfacePointer readPng(const std::string& path, std::string& whyNot);
 
-// Writes `surface` with its alpha; false, with the reason in `whyNot`.
+// Writes `surface` with its alpha, compressed for speed rather than size; false, with the reason
+// in `whyNot`.
 [[nodiscard]] bool writePng(SDL_Surface& surface, const std::string& path, std::string& whyNot);
 
 } // namespace torvane::platform
