@@ -28,8 +28,9 @@ class VirtualDisplay {
             return;
         std::string fd = std::to_string(pipeFds[1]);
         std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
-                              screen.c_str(), "-nolisten",  "tcp",      nullptr};
+        // A black root (-br), so that a window's first frame is seen where it lights the screen.
+        const char* argv[] = {"Xvfb", "-displayfd",   fd.c_str(),  "-br", "-screen",
+                              "0",    screen.c_str(), "-nolisten", "tcp", nullptr};
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         // The write end is handed on under its own number (dup2 clears close-on-exec).
