@@ -121,6 +121,14 @@ TEST_F(WindowQuit, TheDisplaysEndIsAQuitNotXlibsExit) {
     expectAQuit();
 }
 
+// The launcher lights the LED before the application is even loaded: a quit that comes in that
+// moment is held until it can be a quit like any other.
+TEST_F(WindowQuit, AQuitWhileTheApplicationLoadsIsAQuit) {
+    ::kill(app->pid(), SIGTERM);
+    EXPECT_EQ(app->waitFor(std::chrono::seconds(10)), 0);
+    EXPECT_EQ(brightnessOf(leds, "white:flash"), "0") << folder.read("output.txt");
+}
+
 INSTANTIATE_TEST_SUITE_P(Desktop, WindowQuit,
                          ::testing::Values("key --window %1 Escape", "key --window %1 ctrl+q",
                                            "key --window %1 ctrl+w", "windowclose %1"));

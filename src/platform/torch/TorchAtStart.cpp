@@ -22,18 +22,34 @@ bool switchOn(LedAccess& access, const TorchLed& led) {
            logind->setLedBrightness(led.name, led.maxBrightness, whyNot);
 }
 
+std::optional<TorchLed> switchOnWhereTheScreenWould(LedAccess& access,
+                                                    const std::optional<std::string>& givenModel) {
+    auto led = findTorchLed(access.root());
+    if (!led || !led->hasFlash)
+        return std::nullopt;
+    if (!(givenModel ? deviceIsiPhone4(givenModel) : hardwareIsiPhone4(machine(), true)))
+        return std::nullopt;
+    if (!switchOn(access, *led))
+        return std::nullopt;
+    return led;
+}
+
 } // namespace
 
 bool lightTorchAtStart(LedAccess& access, const std::optional<std::string>& givenModel) {
-    auto led = findTorchLed(access.root());
-    if (!led || !led->hasFlash)
-        return false;
-    if (!(givenModel ? deviceIsiPhone4(givenModel) : hardwareIsiPhone4(machine(), true)))
-        return false;
-    if (!switchOn(access, *led))
-        return false;
-    installTorchOffHandlers(*led);
-    return true;
+    auto led = switchOnWhereTheScreenWould(access, givenModel);
+    if (led)
+        installTorchOffHandlers(*led);
+    return led.has_value();
+}
+
+bool switchTorchOnAtStart(LedAccess& access, const std::optional<std::string>& givenModel) {
+    return switchOnWhereTheScreenWould(access, givenModel).has_value();
+}
+
+void keepTorchLitAtStart(const std::string& ledRoot) {
+    if (auto led = findTorchLed(ledRoot))
+        installTorchOffHandlers(*led);
 }
 
 } // namespace torvane::platform

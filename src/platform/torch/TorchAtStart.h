@@ -20,7 +20,15 @@
 namespace torvane::platform {
 
 // `givenModel`: the model named on the command line, std::nullopt for the machine's own.
-// True when the LED was lit.
+// True when the LED was lit; the handlers that switch it off are installed with it.
 bool lightTorchAtStart(LedAccess& access, const std::optional<std::string>& givenModel);
+
+// The launcher's part (app/Launcher.cpp): the LED lit, nothing installed, since the process is
+// about to load the application, whose own handlers must be the ones in place.
+bool switchTorchOnAtStart(LedAccess& access, const std::optional<std::string>& givenModel);
+
+// The application's part after the launcher lit the LED under `ledRoot`: its switching off, as
+// lighting it here would have installed it.
+void keepTorchLitAtStart(const std::string& ledRoot);
 
 } // namespace torvane::platform

@@ -1,5 +1,6 @@
-// torvane: the flashlight. Reads the command line, makes the platform's context, opens the window
-// (or the offscreen picture), starts the application delegate and runs the main loop.
+// The flashlight's main, in libtorvane.so, which the launcher (Launcher.cpp) opens once the torch
+// is lit: reads the command line, makes the platform's context, opens the window (or the
+// offscreen picture), starts the application delegate and runs the main loop.
 
 #include "app/CommandLine.h"
 #include "app/InstallReport.h"
@@ -14,6 +15,7 @@
 #include "platform/view/MainLoop.h"
 #include "rating/RatingLaunches.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -45,7 +47,21 @@ platform::Script openingSequenceShot(const std::string& shotPath) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+// `torchLitAtStart`: the launcher lit the LED and has held SIGINT, SIGTERM and SIGHUP back since.
+extern "C" __attribute__((visibility("default"))) int torvane_main(int argc, char** argv,
+                                                                   bool torchLitAtStart) {
+    // A light the launcher lit is switched off by every way out from here on, a refused command
+    // line or script included.
+    if (torchLitAtStart)
+        platform::keepTorchLitAtStart(platform::ledRoot());
+    // The quits the launcher holds back stay held until SDL turns them into a quit of the loop
+    // (below): one that comes while the application starts ends it as a quit does, status 0.
+    sigset_t quits;
+    sigemptyset(&quits);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&quits, signal);
+    sigprocmask(SIG_BLOCK, &quits, nullptr);
+
     auto commandLine =
         app::parseCommandLine(std::span<const char* const>(argv + 1, std::size_t(argc > 0 ? argc - 1 : 0)));
     if (!commandLine.ok()) {
@@ -96,7 +112,8 @@ int main(int argc, char** argv) {
     if (options.traceFile && !context.traceOpened)
         return app::badUsageStatus;
     // Before the window, the sounds and the pictures are loaded: the light is what the user waits for.
-    platform::lightTorchAtStart(context.leds, options.machine);
+    if (!torchLitAtStart)
+        platform::lightTorchAtStart(context.leds, options.machine);
 
     platform::MainLoopOptions loopOptions;
     loopOptions.headless = options.headless;
@@ -106,6 +123,7 @@ int main(int argc, char** argv) {
     platform::MainLoop loop(context.mainLoopParts(), loopOptions);
     // SDL's quit on SIGINT and SIGTERM goes behind the torch's handlers, which were installed first.
     platform::chainTorchHandlersTo([&loop] { loop.listenForQuit(); });
+    sigprocmask(SIG_UNBLOCK, &quits, nullptr);
     if (!loop.open())
         return 1;
     context.application.setMainScreenSize(loop.screenSize());
