@@ -6,6 +6,7 @@
 
 #include "screen/TorvaneViewController.h"
 
+#include "platform/storage/SettingsStore.h"
 #include "platform/view/Animator.h"
 #include "platform/view/Image.h"
 #include "screen/AnimationIdentifiers.h"
@@ -13,6 +14,12 @@
 namespace torvane::screen {
 
 namespace {
+
+// The pictures besides the lens's; the first frame shows them all.
+const std::string basePicture = "base.png";
+const std::string trayPicture = "control_tray_free.png";
+const std::string soundOffPicture = "sound_off.png";
+const std::string trayRestorePicture = "tray_up_button.png";
 
 std::shared_ptr<platform::ImageView> makeImageView(platform::Context& context, const char* field,
                                                    platform::Rect frame,
@@ -40,6 +47,12 @@ float bodyDrop(float H) {
 
 } // namespace
 
+void TorvaneViewController::prefetchFirstFramePictures() {
+    auto& context = m_environment.context;
+    context.images.prefetch(context.work, {std::string(lensFileToStartWith(context.settings)), basePicture,
+                                           trayPicture, soundOffPicture, trayRestorePicture});
+}
+
 std::shared_ptr<platform::ImageView> TorvaneViewController::view() {
     if (!m_view)
         loadView();
@@ -56,22 +69,21 @@ void TorvaneViewController::loadView() {
     m_view->addSubview(imageLensView);
     lensTransform = platform::AffineTransform::identity();
 
-    baseView = makeImageView(m_environment.context, "baseView", {53, 197, 214, 321}, "base.png");
+    baseView = makeImageView(m_environment.context, "baseView", {53, 197, 214, 321}, basePicture);
     m_view->addSubview(baseView);
 
-    controlTrayView =
-        makeImageView(m_environment.context, "controlTrayView", trayFrame(H), "control_tray_free.png");
+    controlTrayView = makeImageView(m_environment.context, "controlTrayView", trayFrame(H), trayPicture);
     // So does the tray's panel, so that the light does not end in black beside it.
     controlTrayView->setFillsSides(true);
     m_view->addSubview(controlTrayView);
 
     soundOffButtonView =
-        makeImageView(m_environment.context, "soundOffButtonView", {9, 6, 30, 28}, "sound_off.png");
+        makeImageView(m_environment.context, "soundOffButtonView", {9, 6, 30, 28}, soundOffPicture);
     controlTrayView->addSubview(soundOffButtonView);
     soundOffButtonView->setHidden(soundFxOn == 1);
 
     trayRestoreButtonView =
-        makeImageView(m_environment.context, "trayRestoreButtonView", {292, 6, 26, 26}, "tray_up_button.png");
+        makeImageView(m_environment.context, "trayRestoreButtonView", {292, 6, 26, 26}, trayRestorePicture);
     controlTrayView->addSubview(trayRestoreButtonView);
     trayRestoreButtonView->setHidden(true);
 

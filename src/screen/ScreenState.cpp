@@ -33,6 +33,9 @@ void TorvaneViewController::recordInstallIfNeeded() {
 }
 
 void TorvaneViewController::init() {
+    // Nothing the user sees or hears: the pictures decode on another core while the steps below
+    // run.
+    prefetchFirstFramePictures();
     recordInstallIfNeeded();
 
     canCaptureAVSessions = m_environment.canCaptureAVSessions ? 1 : 0;
@@ -64,16 +67,29 @@ void TorvaneViewController::init() {
         seedStoredChoices();
 }
 
-// Nothing is written here, so a start never changes what the user chose.
-void TorvaneViewController::restoreStoredChoices(platform::SettingsStore& store) {
-    // A lens name that is missing or unknown would start a dark lens; a flashlight gives light, so
-    // such a store starts the white lens instead (and keeps the stored name untouched).
+namespace {
+
+// A lens name that is missing or unknown would start a dark lens; a flashlight gives light, so
+// such a store starts the white lens instead (and keeps the stored name untouched).
+Lens storedLensOrWhite(const platform::SettingsStore& store) {
     auto name = store.stringForKey(lensKey);
     auto lens = name ? lensNamed(*name) : std::nullopt;
-    if (!lens)
-        lens = whiteLens;
-    lensTypeStr = std::string(lens->name);
-    lensFileInUse = std::string(lens->imageFile);
+    return lens ? *lens : whiteLens;
+}
+
+} // namespace
+
+std::string_view TorvaneViewController::lensFileToStartWith(const platform::SettingsStore& store) {
+    // A store of another version is seeded with the white lens.
+    return store.stringForKey(versionKey) == storedVersion ? storedLensOrWhite(store).imageFile
+                                                           : whiteLens.imageFile;
+}
+
+// Nothing is written here, so a start never changes what the user chose.
+void TorvaneViewController::restoreStoredChoices(platform::SettingsStore& store) {
+    auto lens = storedLensOrWhite(store);
+    lensTypeStr = std::string(lens.name);
+    lensFileInUse = std::string(lens.imageFile);
 
     // Missing flags take their first-run values; seeding always writes all keys, so only an
     // altered store lacks them.

@@ -67,15 +67,58 @@ std::shared_ptr<Image> loadImageFile(Trace& trace, const std::string& path, cons
     return std::make_shared<Image>(fileName, std::move(loaded), scale);
 }
 
+std::shared_ptr<Image> ImageCache::load(const std::string& fileName, float scale) {
+    if (auto file = imagePath(m_trace, fileName, scale)) // a missing picture is logged there
+        return loadImageFile(m_trace, file->path, fileName, file->scale);
+    return nullptr;
+}
+
 std::shared_ptr<Image> ImageCache::imageNamed(const std::string& fileName) {
-    std::lock_guard lock(m_mutex);
-    if (auto found = m_images.find(fileName); found != m_images.end())
-        return found->second;
-    std::shared_ptr<Image> image;
-    if (auto file = imagePath(m_trace, fileName, m_scale)) // a missing picture is logged there
-        image = loadImageFile(m_trace, file->path, fileName, file->scale);
-    m_images.emplace(fileName, image);
-    return image;
+    // Decoded outside the lock, so that a prefetch on another thread goes on meanwhile.
+    std::promise<std::shared_ptr<Image>> decoded;
+    Pending pending;
+    float scale = 1;
+    bool ours = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (auto found = m_images.find(fileName); found != m_images.end()) {
+            pending = found->second;
+        } else {
+            pending = decoded.get_future().share();
+            m_images.emplace(fileName, pending);
+            scale = m_scale;
+            ours = true;
+        }
+    }
+    if (ours)
+        decoded.set_value(load(fileName, scale));
+    return pending.get();
+}
+
+void ImageCache::prefetch(BackgroundWork& work, const std::vector<std::string>& fileNames) {
+    using Job = std::pair<std::string, std::promise<std::shared_ptr<Image>>>;
+    auto jobs = std::make_shared<std::vector<Job>>();
+    float scale = 1;
+    {
+        std::lock_guard lock(m_mutex);
+        scale = m_scale;
+        for (const auto& fileName : fileNames) {
+            if (m_images.contains(fileName))
+                continue;
+            std::promise<std::shared_ptr<Image>> decoded;
+            m_images.emplace(fileName, decoded.get_future().share());
+            jobs->emplace_back(fileName, std::move(decoded));
+        }
+    }
+    if (jobs->empty())
+        return;
+    // A new scale meanwhile drops these from the cache; whoever asks then decodes anew.
+    auto decodeAll = [this, jobs, scale] {
+        for (auto& [fileName, decoded] : *jobs)
+            decoded.set_value(load(fileName, scale));
+    };
+    if (!work.start([decodeAll](std::stop_token) { decodeAll(); }))
+        decodeAll();
 }
 
 } // namespace torvane::platform

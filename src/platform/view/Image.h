@@ -2,14 +2,17 @@
 
 // A decoded picture (the platform's UIImage) and the cache that `imageNamed` loads it through.
 
+#include "platform/core/BackgroundWork.h"
 #include "platform/core/SdlPointers.h"
 #include "platform/core/Trace.h"
 #include "platform/geometry/Geometry.h"
 
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace torvane::platform {
 
@@ -42,14 +45,23 @@ class ImageCache {
     void setScale(float scale);
 
     // The image of the resource `fileName`, or null (with one console line) when it is missing or
-    // cannot be decoded.
+    // cannot be decoded. One still being decoded by `prefetch` is waited for.
     [[nodiscard]] std::shared_ptr<Image> imageNamed(const std::string& fileName);
 
+    // Decodes `fileNames` at the current scale on a thread of `work`, so that the first frame's
+    // pictures are ready on another core while the start does the rest of its work. A missing or
+    // bad picture is said from that thread. Without a thread they are decoded here and now.
+    void prefetch(BackgroundWork& work, const std::vector<std::string>& fileNames);
+
   private:
+    using Pending = std::shared_future<std::shared_ptr<Image>>;
+
+    [[nodiscard]] std::shared_ptr<Image> load(const std::string& fileName, float scale);
+
     Trace& m_trace;
     std::mutex m_mutex;
     float m_scale{1};
-    std::map<std::string, std::shared_ptr<Image>, std::less<>> m_images;
+    std::map<std::string, Pending, std::less<>> m_images;
 };
 
 // Decodes a PNG file; null, with a console line, when it cannot.
