@@ -1,5 +1,6 @@
 #include "platform/alert/AlertFonts.h"
 #include "platform/alert/AlertPresenter.h"
+#include "platform/alert/FontconfigLibrary.h"
 #include "platform/core/SdlPointers.h"
 
 #include "../support/TestContext.h"
@@ -53,6 +54,14 @@ struct Offscreen {
     RendererPointer sdl;
 };
 
+AlertFontFiles findFonts() {
+    std::string whyNot;
+    auto fontconfig = FontconfigLibrary::load(whyNot);
+    if (!fontconfig)
+        ADD_FAILURE() << whyNot;
+    return fontconfig ? findAlertFonts(*fontconfig) : AlertFontFiles{};
+}
+
 Alert twoButtonAlert(std::vector<int>& clicks) {
     return {"Title", "A message", "Upgrade", {"Not Now"}, [&clicks](int index) { clicks.push_back(index); }};
 }
@@ -67,7 +76,7 @@ TEST(AlertFonts, AreFoundWhereverTheConfigurationKeepsThem) {
     std::filesystem::copy_file(dejaVuSans, renamed);
     FontFolder config(fonts.path());
 
-    AlertFontFiles found = findAlertFonts();
+    AlertFontFiles found = findFonts();
     EXPECT_EQ(found.regular, renamed.string());
     EXPECT_EQ(found.bold, renamed.string()); // no bold face there: the regular one sets bold text too
 }
@@ -75,7 +84,7 @@ TEST(AlertFonts, AreFoundWhereverTheConfigurationKeepsThem) {
 TEST(AlertFonts, WithoutAnyFontTheAlertSaysSoOnceAndStillAnswers) {
     TestContext t;
     FontFolder config(t.folder / "empty");
-    EXPECT_TRUE(findAlertFonts().regular.empty());
+    EXPECT_TRUE(findFonts().regular.empty());
 
     t.startTrace();
     ASSERT_TRUE(t.context.trace.isOpen());
