@@ -1,5 +1,7 @@
 #include "platform/alert/AlertFonts.h"
 #include "platform/alert/AlertPresenter.h"
+#include "platform/alert/FontconfigLibrary.h"
+#include "platform/audio/SoundPlayer.h"
 #include "platform/core/SdlPointers.h"
 
 #include "../support/TestContext.h"
@@ -53,8 +55,23 @@ struct Offscreen {
     RendererPointer sdl;
 };
 
+AlertFontFiles findFonts() {
+    std::string whyNot;
+    auto fontconfig = FontconfigLibrary::load(whyNot);
+    if (!fontconfig)
+        ADD_FAILURE() << whyNot;
+    return fontconfig ? findAlertFonts(*fontconfig) : AlertFontFiles{};
+}
+
 Alert twoButtonAlert(std::vector<int>& clicks) {
     return {"Title", "A message", "Upgrade", {"Not Now"}, [&clicks](int index) { clicks.push_back(index); }};
+}
+
+std::size_t count(const std::string& text, const std::string& part) {
+    std::size_t found = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++found;
+    return found;
 }
 
 } // namespace
@@ -67,7 +84,7 @@ TEST(AlertFonts, AreFoundWhereverTheConfigurationKeepsThem) {
     std::filesystem::copy_file(dejaVuSans, renamed);
     FontFolder config(fonts.path());
 
-    AlertFontFiles found = findAlertFonts();
+    AlertFontFiles found = findFonts();
     EXPECT_EQ(found.regular, renamed.string());
     EXPECT_EQ(found.bold, renamed.string()); // no bold face there: the regular one sets bold text too
 }
@@ -75,7 +92,7 @@ TEST(AlertFonts, AreFoundWhereverTheConfigurationKeepsThem) {
 TEST(AlertFonts, WithoutAnyFontTheAlertSaysSoOnceAndStillAnswers) {
     TestContext t;
     FontFolder config(t.folder / "empty");
-    EXPECT_TRUE(findAlertFonts().regular.empty());
+    EXPECT_TRUE(findFonts().regular.empty());
 
     t.startTrace();
     ASSERT_TRUE(t.context.trace.isOpen());
@@ -121,4 +138,39 @@ TEST(AlertPresenter, ThePanelHidesTheScreenBeneathIt) {
     Uint32 dimmed = screen.pixel(2, 2);
     EXPECT_GT(dimmed >> 16, 0x80u);
     EXPECT_LT(dimmed >> 16, 0xFFu);
+}
+
+// The libraries opened at their first use may be missing from a system: each part goes on without.
+TEST(LibrariesOpenedAtFirstUse, WhenMissingLeaveAlertsAnsweringAndSoundsSilent) {
+    const std::string missing = "libtorvane-missing.so.0";
+    TestContext t;
+    t.startTrace();
+    ASSERT_TRUE(t.context.trace.isOpen());
+    std::vector<int> clicks;
+    for (const AlertTextLibraries& libraries : {AlertTextLibraries{missing, TtfLibrary::soname},
+                                                AlertTextLibraries{FontconfigLibrary::soname, missing}}) {
+        AlertPresenter alerts(t.context.trace, t.context.needsDisplay, libraries);
+        alerts.setScreen({320, 480}, 1);
+        Offscreen screen(320, 480, 0xFF000000);
+        alerts.show(twoButtonAlert(clicks));
+        alerts.draw(screen.sdl.get());
+        auto layout = alerts.layout();
+        ASSERT_TRUE(layout && layout->buttons.size() == 2);
+        EXPECT_TRUE(alerts.touch(layout->buttons[1].frame.center()));
+    }
+    {
+        AudioOutputs outputs(t.context.trace, t.context.mainQueue, missing);
+        auto sound = t.folder.write("tone.wav", "RIFF");
+        auto player = SoundPlayer::playerWithContentsOfFile(outputs, sound, "audioPlayerShowTray");
+        ASSERT_TRUE(player);
+        EXPECT_FALSE(player->play());
+        player.reset();
+        EXPECT_TRUE(SoundPlayer::playerWithContentsOfFile(outputs, sound, "audioPlayerShowTray"));
+    }
+    t.stopTrace();
+    EXPECT_EQ(clicks, (std::vector<int>{1, 1}));
+    std::string trace = t.folder.read("trace.jsonl");
+    EXPECT_EQ(count(trace, "alert: no text"), 2u) << trace;
+    EXPECT_EQ(count(trace, "sound: no mixer"), 1u) << trace;
+    EXPECT_EQ(count(trace, missing), 3u) << "each line names what is missing: " << trace;
 }

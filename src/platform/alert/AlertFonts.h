@@ -9,11 +9,13 @@
 
 namespace torvane::platform {
 
+struct FontconfigLibrary;
+
 struct AlertFontFiles {
     std::string regular; // empty: no font found
     std::string bold;    // the regular file when the system has no bold face
 };
 
-[[nodiscard]] AlertFontFiles findAlertFonts();
+[[nodiscard]] AlertFontFiles findAlertFonts(const FontconfigLibrary& fontconfig);
 
 } // namespace torvane::platform

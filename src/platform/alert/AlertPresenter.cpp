@@ -67,13 +67,8 @@ constexpr std::size_t slot(AlertFont role) {
 
 } // namespace
 
-AlertPresenter::AlertPresenter(Trace& trace, NeedsDisplay& needsDisplay)
-    : m_trace(trace), m_needsDisplay(needsDisplay) {}
-
-AlertPresenter::FontEngine::~FontEngine() {
-    if (started)
-        TTF_Quit();
-}
+AlertPresenter::AlertPresenter(Trace& trace, NeedsDisplay& needsDisplay, AlertTextLibraries libraries)
+    : m_trace(trace), m_needsDisplay(needsDisplay), m_libraries(std::move(libraries)) {}
 
 void AlertPresenter::setScreen(Size screen, float scale) {
     scale = scale > 0 ? scale : 1;
@@ -143,21 +138,22 @@ bool AlertPresenter::openFonts() {
     if (m_fontsTried)
         return m_fonts[slot(AlertFont::Message)] != nullptr;
     m_fontsTried = true;
-    if (!m_engine.started) {
-        if (TTF_Init() != 0) {
-            if (!std::exchange(m_toldNoFonts, true))
-                m_trace.log(std::string("alert: no text, the font engine failed: ") + TTF_GetError());
-            return false;
-        }
-        m_engine.started = true;
+    if (!std::exchange(m_ttfTried, true)) {
+        std::string whyNot;
+        m_ttf = TtfLibrary::load(whyNot, m_libraries.ttf);
+        if (!m_ttf && !std::exchange(m_toldNoFonts, true))
+            m_trace.log("alert: no text, the font engine failed: " + whyNot);
     }
-    if (!m_fontFiles)
-        m_fontFiles = findAlertFonts();
+    if (!m_ttf)
+        return false;
     std::string failure = "no font found";
+    if (!m_fontFiles)
+        m_fontFiles = lookUpFonts(failure);
     auto open = [&](const std::string& path, AlertFont role) {
         if (path.empty())
-            return FontPointer();
-        FontPointer font(TTF_OpenFont(path.c_str(), int(std::lround(pointSize(role) * m_scale))));
+            return FontPointer(nullptr, {m_ttf->closeFont});
+        FontPointer font(m_ttf->openFont(path.c_str(), int(std::lround(pointSize(role) * m_scale))),
+                         {m_ttf->closeFont});
         if (!font)
             failure = path + ": " + TTF_GetError();
         return font;
@@ -181,6 +177,12 @@ bool AlertPresenter::openFonts() {
     return true;
 }
 
+AlertFontFiles AlertPresenter::lookUpFonts(std::string& whyNone) {
+    // Let go once the files are known: nothing fontconfig hands out outlives the lookup.
+    auto fontconfig = FontconfigLibrary::load(whyNone, m_libraries.fontconfig);
+    return fontconfig ? findAlertFonts(*fontconfig) : AlertFontFiles{};
+}
+
 TTF_Font* AlertPresenter::font(AlertFont role) {
     if (!openFonts())
         return nullptr;
@@ -199,7 +201,7 @@ float AlertPresenter::measure(std::string_view text, AlertFont role) {
     if (!chosen)
         return estimate;
     int width = 0, height = 0;
-    if (TTF_SizeUTF8(chosen, std::string(text).c_str(), &width, &height) != 0) {
+    if (m_ttf->sizeUtf8(chosen, std::string(text).c_str(), &width, &height) != 0) {
         tellTextFailed("measure text");
         return estimate;
     }
@@ -226,7 +228,7 @@ void AlertPresenter::blitLine(SDL_Surface* target, AlertFont role, const std::st
     TTF_Font* chosen = font(role);
     if (!chosen || text.empty())
         return;
-    SurfacePointer line(TTF_RenderUTF8_Blended(chosen, text.c_str(), color));
+    SurfacePointer line(m_ttf->renderUtf8Blended(chosen, text.c_str(), color));
     if (!line) {
         tellTextFailed("set text");
         return;
@@ -266,7 +268,7 @@ void AlertPresenter::drawPanel(const AlertLayout& layout, SDL_Renderer* renderer
         if (bx > 0)
             fillRect(panel.get(), bx, by, hairline, bh, separatorColor);
         TTF_Font* buttonFont = font(button.font());
-        float textHeight = buttonFont ? float(TTF_FontHeight(buttonFont)) : 0;
+        float textHeight = buttonFont ? float(m_ttf->fontHeight(buttonFont)) : 0;
         blitLine(panel.get(), button.font(), button.title, buttonColor, bx + bw / 2,
                  by + (bh - textHeight) / 2);
     }

@@ -3,19 +3,20 @@
 // Shows alerts over the screen, one at a time (the platform's alert window). `show` returns at
 // once and the screen keeps animating beneath; while an alert is up every touch goes to it; a
 // touch on a button answers it once and it goes away, and the next alert waiting takes its
-// place. Text is set with SDL2_ttf in the faces AlertFonts.h finds; without any font the panel
-// and its buttons are drawn without text and still answer. Each alert is laid out and drawn once
-// per screen size, not per frame. Main thread only.
+// place. Text is set with SDL2_ttf in the faces AlertFonts.h finds, both libraries opened at the
+// first alert rather than at start; without any font, or without either library, the panel and
+// its buttons are drawn without text and still answer. Each alert is laid out and drawn once per
+// screen size, not per frame. Main thread only.
 
 #include "platform/alert/Alert.h"
 #include "platform/alert/AlertFonts.h"
 #include "platform/alert/AlertLayout.h"
+#include "platform/alert/FontconfigLibrary.h"
+#include "platform/alert/TtfLibrary.h"
 #include "platform/core/NeedsDisplay.h"
 #include "platform/core/SdlPointers.h"
 #include "platform/core/Trace.h"
 #include "platform/geometry/Geometry.h"
-
-#include <SDL_ttf.h>
 
 #include <array>
 #include <deque>
@@ -25,9 +26,15 @@
 
 namespace torvane::platform {
 
+// The libraries that set an alert's text, by soname: a test names one that cannot be found.
+struct AlertTextLibraries {
+    std::string fontconfig{FontconfigLibrary::soname};
+    std::string ttf{TtfLibrary::soname};
+};
+
 class AlertPresenter {
   public:
-    AlertPresenter(Trace& trace, NeedsDisplay& needsDisplay);
+    AlertPresenter(Trace& trace, NeedsDisplay& needsDisplay, AlertTextLibraries libraries = {});
     AlertPresenter(const AlertPresenter&) = delete;
     AlertPresenter& operator=(const AlertPresenter&) = delete;
 
@@ -59,21 +66,12 @@ class AlertPresenter {
     [[nodiscard]] bool hasPanelTexture() const { return m_panel != nullptr; }
 
   private:
-    using FontPointer = std::unique_ptr<TTF_Font, SdlDeleter<TTF_CloseFont>>;
-    // Ends the font engine after the fonts opened with it, being declared before them.
-    struct FontEngine {
-        bool started{false};
-        FontEngine() = default;
-        ~FontEngine();
-        FontEngine(const FontEngine&) = delete;
-        FontEngine& operator=(const FontEngine&) = delete;
-    };
-
     void answer(int index);
     // Forgets the layout and the drawn panel, when the alert on top or the screen changes.
     void forgetLayout();
     [[nodiscard]] const AlertLayout* currentLayout();
     bool openFonts();
+    [[nodiscard]] AlertFontFiles lookUpFonts(std::string& whyNone);
     [[nodiscard]] TTF_Font* font(AlertFont role);
     [[nodiscard]] float measure(std::string_view text, AlertFont role);
     void drawPanel(const AlertLayout& layout, SDL_Renderer* renderer);
@@ -88,7 +86,10 @@ class AlertPresenter {
     float m_scale{1};
     std::optional<AlertLayout> m_layout; // of the alert on top, at this size
 
-    FontEngine m_engine;
+    AlertTextLibraries m_libraries;
+    // Declared before the fonts, which it must outlive: it ends the font engine when it goes.
+    std::shared_ptr<const TtfLibrary> m_ttf;
+    bool m_ttfTried{false};
     std::optional<AlertFontFiles> m_fontFiles; // looked up once
     bool m_fontsTried{false};                  // at this scale
     bool m_toldNoFonts{false};

@@ -1,11 +1,11 @@
 #include "platform/audio/AudioOutput.h"
 
 #include <SDL.h>
-#include <SDL_mixer.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 
 namespace torvane::platform {
 
@@ -19,37 +19,55 @@ constexpr int bufferFrames = 1024;
 // How long the device stays open after the last sound ends: a quick run of touches keeps it.
 constexpr auto idleBeforeLettingGo = std::chrono::seconds(1);
 
+// No format change is allowed, so that every opening has the format the sounds were decoded to;
+// SDL converts for a device that wants another.
+bool openMixerDevice(const MixerLibrary& mixer) {
+    return mixer.openAudioDevice(sampleRate, MIX_DEFAULT_FORMAT, channelsOut, bufferFrames, nullptr, 0) == 0;
+}
+
+int mixerVolume(float volume) {
+    return int(std::lround(std::clamp(volume, 0.0f, 1.0f) * MIX_MAX_VOLUME));
+}
+
 } // namespace
 
 std::shared_ptr<AudioOutput> AudioOutputs::shared() {
     std::lock_guard lock(m_mutex);
     if (auto output = m_current.lock())
         return output;
-    auto output = std::make_shared<AudioOutput>(m_trace, m_queue, m_toldSilent);
+    if (!std::exchange(m_mixerTried, true)) {
+        std::string whyNot;
+        m_mixer = MixerLibrary::load(whyNot, m_mixerSoname);
+        if (!m_mixer && !std::exchange(m_toldSilent, true))
+            m_trace.log("sound: no mixer, effects are silent: " + whyNot);
+    }
+    auto output = std::make_shared<AudioOutput>(m_trace, m_queue, m_mixer, m_toldSilent);
     m_toldSilent = m_toldSilent || !output->isUsable();
     m_current = output;
     return output;
 }
 
-AudioOutput::AudioOutput(Trace& trace, MainQueue& queue, bool quiet) : m_trace(trace), m_queue(queue) {
+AudioOutput::AudioOutput(Trace& trace, MainQueue& queue, std::shared_ptr<const MixerLibrary> mixer,
+                         bool quiet)
+    : m_trace(trace), m_queue(queue), m_mixer(std::move(mixer)) {
+    if (!m_mixer)
+        return;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         if (!quiet)
             m_trace.log(std::string("sound: no audio device, effects are silent: ") + SDL_GetError());
         return;
     }
     // Every effect is MP3: without its decoder each would fail alone; one line says why.
-    if ((Mix_Init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0 && !quiet)
+    if ((m_mixer->init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0 && !quiet)
         m_trace.log(std::string("sound: no MP3 decoder, effects cannot be played: ") + Mix_GetError());
-    // No format change is allowed, so that every opening has the format the sounds were
-    // decoded to; SDL converts for a device that wants another.
-    if (Mix_OpenAudioDevice(sampleRate, MIX_DEFAULT_FORMAT, channelsOut, bufferFrames, nullptr, 0) != 0) {
+    if (!openMixerDevice(*m_mixer)) {
         if (!quiet)
             m_trace.log(std::string("sound: no audio device, effects are silent: ") + Mix_GetError());
-        Mix_Quit();
+        m_mixer->quit();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return;
     }
-    Mix_AllocateChannels(0);
+    m_mixer->allocateChannels(0);
     m_usable = true;
     m_deviceOpen = true;
 }
@@ -58,14 +76,13 @@ AudioOutput::~AudioOutput() {
     if (!m_usable)
         return;
     closeDevice();
-    Mix_Quit();
+    m_mixer->quit();
 }
 
 bool AudioOutput::openDevice() {
     if (m_deviceOpen)
         return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 ||
-        Mix_OpenAudioDevice(sampleRate, MIX_DEFAULT_FORMAT, channelsOut, bufferFrames, nullptr, 0) != 0) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || !openMixerDevice(*m_mixer)) {
         // The device went while it was let go (a headset unplugged with no other output, a sound
         // server that stopped): this sound is silent and the next tries again.
         if (!m_toldReopenFailed)
@@ -75,7 +92,7 @@ bool AudioOutput::openDevice() {
         return false;
     }
     // A new opening starts with the mixer's default channels at full volume.
-    Mix_AllocateChannels(m_channels);
+    m_mixer->allocateChannels(m_channels);
     m_deviceOpen = true;
     return true;
 }
@@ -83,8 +100,8 @@ bool AudioOutput::openDevice() {
 void AudioOutput::closeDevice() {
     if (!m_deviceOpen)
         return;
-    Mix_HaltChannel(-1);
-    Mix_CloseAudio();
+    m_mixer->haltChannel(-1);
+    m_mixer->closeAudio();
     // The subsystem too: some backends (PulseAudio's) keep a thread of their own while it runs.
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     m_deviceOpen = false;
@@ -95,7 +112,7 @@ int AudioOutput::allocateChannel() {
         return -1;
     int channel = m_channels++;
     if (m_deviceOpen)
-        Mix_AllocateChannels(m_channels);
+        m_mixer->allocateChannels(m_channels);
     return channel;
 }
 
@@ -106,11 +123,18 @@ bool AudioOutput::holdForDecoding() {
     return true;
 }
 
+ChunkPointer AudioOutput::decode(const std::string& path) {
+    if (!m_usable)
+        return nullptr;
+    // The stream is closed by the mixer whether or not it decodes (its last argument).
+    return ChunkPointer(m_mixer->loadWavRw(SDL_RWFromFile(path.c_str(), "rb"), 1), {m_mixer->freeChunk});
+}
+
 bool AudioOutput::play(int channel, Mix_Chunk& chunk, int loops, float volume) {
     if (!m_usable || channel < 0 || channel >= m_channels || !openDevice())
         return false;
-    Mix_Volume(channel, int(std::lround(std::clamp(volume, 0.0f, 1.0f) * MIX_MAX_VOLUME)));
-    if (Mix_PlayChannel(channel, &chunk, loops) < 0)
+    m_mixer->volume(channel, mixerVolume(volume));
+    if (m_mixer->playChannelTimed(channel, &chunk, loops, -1) < 0)
         return false;
     // A sound that loops for ever is looked at again each second while it plays.
     auto once = std::chrono::duration<double>(double(chunk.alen) / (sampleRate * bytesPerFrame));
@@ -121,13 +145,18 @@ bool AudioOutput::play(int channel, Mix_Chunk& chunk, int loops, float volume) {
 }
 
 bool AudioOutput::isPlaying(int channel, const Mix_Chunk& chunk) const {
-    return m_deviceOpen && channel >= 0 && channel < m_channels && Mix_Playing(channel) != 0 &&
-           Mix_GetChunk(channel) == &chunk;
+    return m_deviceOpen && channel >= 0 && channel < m_channels && m_mixer->playing(channel) != 0 &&
+           m_mixer->getChunk(channel) == &chunk;
+}
+
+void AudioOutput::setVolume(int channel, float volume) {
+    if (m_deviceOpen && channel >= 0 && channel < m_channels)
+        m_mixer->volume(channel, mixerVolume(volume));
 }
 
 void AudioOutput::stop(int channel) {
     if (m_deviceOpen && channel >= 0 && channel < m_channels)
-        Mix_HaltChannel(channel);
+        m_mixer->haltChannel(channel);
 }
 
 void AudioOutput::letGoAfter(Clock::time_point moment) {
@@ -148,7 +177,7 @@ void AudioOutput::letGoIfIdle() {
     auto now = Clock::now();
     if (now < m_quietAt + idleBeforeLettingGo) {
         letGoAfter(m_quietAt);
-    } else if (Mix_Playing(-1) > 0) {
+    } else if (m_mixer->playing(-1) > 0) {
         m_quietAt = now; // a looping sound, or one the clock's estimate ended too soon
         letGoAfter(m_quietAt);
     } else {

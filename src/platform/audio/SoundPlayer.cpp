@@ -1,6 +1,7 @@
 #include "platform/audio/SoundPlayer.h"
 
 #include <SDL_mixer.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -23,7 +24,7 @@ SoundPlayer::playerWithContentsOfFile(AudioOutputs& outputs, const std::string& 
     std::unique_ptr<SoundPlayer> player(new SoundPlayer(trace, std::move(name), outputs.shared()));
     if (!player->m_output->holdForDecoding())
         return player;
-    player->m_chunk.reset(Mix_LoadWAV(path.c_str()));
+    player->m_chunk = player->m_output->decode(path);
     if (!player->m_chunk) {
         trace.log("sound: cannot decode " + path + ": " + Mix_GetError());
         return nullptr;
@@ -39,7 +40,7 @@ SoundPlayer::~SoundPlayer() {
 void SoundPlayer::setVolume(float volume) {
     m_volume = std::isnan(volume) ? 0.0f : std::clamp(volume, 0.0f, 1.0f);
     if (m_chunk && isPlaying())
-        Mix_Volume(m_channel, int(std::lround(m_volume * MIX_MAX_VOLUME)));
+        m_output->setVolume(m_channel, m_volume);
 }
 
 bool SoundPlayer::play() {

@@ -1,8 +1,8 @@
 #pragma once
 
-// A sound effect player (the role of AVAudioPlayer), on SDL2_mixer. Each player holds its own
-// decoded sound and its own mixer channel, so players of the same file overlap. The sound is
-// decoded when the player is made: nothing is read or decoded at a touch.
+// A sound effect player (the role of AVAudioPlayer), on SDL2_mixer through its AudioOutput. Each player holds
+// its own decoded sound and its own mixer channel, so players of the same file overlap. The sound is decoded
+// when the player is made: nothing is read or decoded at a touch.
 //
 //     auto player = SoundPlayer::playerWithContentsOfFile(outputs, path, "audioPlayerPickLensCover[2]");
 //     if (player) { player->setVolume(0.5f); player->setNumberOfLoops(0); player->prepareToPlay(); }
@@ -14,9 +14,7 @@
 // `sound.play`, and plays nothing.
 
 #include "platform/audio/AudioOutput.h"
-#include "platform/core/SdlPointers.h"
-
-#include <SDL_mixer.h>
+#include "platform/audio/MixerLibrary.h"
 
 #include <memory>
 #include <string>
@@ -54,9 +52,10 @@ class SoundPlayer {
 
     Trace& m_trace;
     std::string m_name;
-    // Declared before the chunk, so the chunk is freed while the output is still open.
+    // Declared before the chunk, so the chunk is freed while the output, and the mixer it holds,
+    // are still there.
     std::shared_ptr<AudioOutput> m_output;
-    std::unique_ptr<Mix_Chunk, SdlDeleter<Mix_FreeChunk>> m_chunk; // nullptr when silent
+    ChunkPointer m_chunk; // nullptr when silent
     int m_channel{-1};
     float m_volume{1.0f};
     int m_numberOfLoops{0};

@@ -1,9 +1,9 @@
 #pragma once
 
 // Owners of the objects that SDL and its companion libraries hand out, so that each is freed once,
-// by the function its library pairs with it, whichever way the owner goes. Objects of the
-// companion libraries (fonts, sound chunks) get their aliases where they are used, with the same
-// deleter: `SdlDeleter<TTF_CloseFont>`.
+// by the function its library pairs with it, whichever way the owner goes. The companion libraries
+// (fonts, sound chunks) are opened at run time, so their objects are freed through the loaded
+// function instead (`FontPointer` in alert/TtfLibrary.h, `ChunkPointer` in audio/MixerLibrary.h).
 
 #include <SDL.h>
 

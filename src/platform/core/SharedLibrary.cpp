@@ -4,8 +4,10 @@
 
 namespace torvane::platform {
 
-std::shared_ptr<SharedLibrary> SharedLibrary::open(const std::string& soname, std::string& whyNot) {
-    void* handle = ::dlopen(soname.c_str(), RTLD_NOW | RTLD_LOCAL);
+std::shared_ptr<SharedLibrary> SharedLibrary::open(const std::string& soname, std::string& whyNot,
+                                                   Unloading unloading) {
+    const int keep = unloading == Unloading::KeepMapped ? RTLD_NODELETE : 0;
+    void* handle = ::dlopen(soname.c_str(), RTLD_NOW | RTLD_LOCAL | keep);
     if (!handle) {
         const char* error = ::dlerror();
         whyNot = error ? error : soname + " cannot be opened";

@@ -11,8 +11,15 @@ namespace torvane::platform {
 
 class SharedLibrary {
   public:
+    // Whether closing the last handle may unmap the library. Some keep what they allocate in their
+    // own statics for the process's life (fontconfig its caches, the OpenMP runtime that
+    // SDL2_mixer's FluidSynth pulls in its settings) with no safe way to free it while another part
+    // of the process may still use them; unmapped, that memory would be lost rather than held.
+    enum class Unloading { Unmap, KeepMapped };
+
     // Null, with dlerror's reason in `whyNot`, when `soname` cannot be opened.
-    [[nodiscard]] static std::shared_ptr<SharedLibrary> open(const std::string& soname, std::string& whyNot);
+    [[nodiscard]] static std::shared_ptr<SharedLibrary> open(const std::string& soname, std::string& whyNot,
+                                                             Unloading unloading = Unloading::Unmap);
     ~SharedLibrary();
     SharedLibrary(const SharedLibrary&) = delete;
     SharedLibrary& operator=(const SharedLibrary&) = delete;
