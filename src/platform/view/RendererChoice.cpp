@@ -51,6 +51,10 @@ RendererPointer createWindowRenderer(SDL_Window* window, Trace& trace) {
         renderer.reset();
     if (!renderer)
         renderer.reset(SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE));
+    // SDL's Wayland driver has no window framebuffer for the software renderer to draw into:
+    // there, without a GPU, Mesa's rasteriser is the only way to a picture.
+    if (!renderer)
+        renderer.reset(SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC));
     if (!renderer)
         trace.log(std::string("screen: cannot draw in the window: ") + SDL_GetError());
     return renderer;

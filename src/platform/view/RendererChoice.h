@@ -6,7 +6,9 @@
 // the memory and threads (Mesa's rasteriser holds about 120 MB and a thread per core). Without a
 // GPU render node (/dev/dri/renderD*) OpenGL can only be software, so it is not even tried; with
 // one, the accelerated renderer's GL_RENDERER decides (Xvfb on a machine with a GPU still draws
-// with llvmpipe, whose memory then stays with the display connection).
+// with llvmpipe, whose memory then stays with the display connection). Where SDL's software
+// renderer has nothing to draw into (its Wayland driver, which has no window framebuffer),
+// Mesa's rasteriser draws after all.
 
 #include "platform/core/SdlPointers.h"
 #include "platform/core/Trace.h"
