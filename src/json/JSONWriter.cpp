@@ -122,29 +122,67 @@ void JSONWriter::writeRaw(std::string_view bytes) {
 }
 
 inline bool JSONWriter::isSmallInteger(double value) {
-    return value >= 0 && value < 1e9 && double(std::uint32_t(value)) == value && !std::signbit(value);
+    // Non-negative doubles order as their bits do, and -0 (the sign bit) and NaN (bits above the
+    // infinity's) fall above 1e9's bits: one compare takes [+0, 1e9), another the whole ones.
+    return std::bit_cast<std::uint64_t>(value) < std::bit_cast<std::uint64_t>(1e9) &&
+           double(std::uint32_t(value)) == value;
 }
 
-inline void JSONWriter::writeSmallInteger(std::uint32_t value) {
+namespace {
+
+// Writes the decimal digits of `value` (below 1e9) at `out` and returns how many; may write up
+// to eight bytes past them (the caller has room). The digits are made two at a time from a table,
+// gathered into one word with leading zeros, and stored at once with the zeros shifted out.
+inline std::size_t writeDigits(std::uint8_t* out, std::uint32_t value) {
     static constexpr char pairs[] =
         "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
         "8081828384858687888990919293949596979899";
-    std::size_t length = 1;
-    for (std::uint32_t power = 10; length < 9 && value >= power; power *= 10)
-        ++length;
-    std::uint8_t* out = room(length) + length;
-    m_size += length;
-    for (; value >= 100; value /= 100) {
-        out -= 2;
-        std::memcpy(out, pairs + 2 * (value % 100), 2);
-    }
-    if (value >= 10) {
-        out -= 2;
-        std::memcpy(out, pairs + 2 * value, 2);
+    // The four digits of a value below 10000, the first in the lowest byte.
+    auto four = [](std::uint32_t below10000) {
+        std::uint32_t high = below10000 / 100;
+        std::uint16_t first, second;
+        std::memcpy(&first, pairs + 2 * high, 2);
+        std::memcpy(&second, pairs + 2 * (below10000 - high * 100), 2);
+        return std::uint32_t(first) | std::uint32_t(second) << 16;
+    };
+    if constexpr (std::endian::native == std::endian::little) {
+        if (value < 10000) {
+            std::size_t length =
+                1 + std::size_t(value >= 10) + std::size_t(value >= 100) + std::size_t(value >= 1000);
+            std::uint32_t word = four(value) >> (8 * (4 - length));
+            std::memcpy(out, &word, 4);
+            return length;
+        }
+        std::size_t prefix = 0;
+        if (value >= 100000000) {
+            std::uint32_t first = value / 100000000;
+            *out++ = std::uint8_t('0' + first);
+            value -= first * 100000000;
+            prefix = 1;
+        }
+        std::uint32_t high = value / 10000;
+        std::uint64_t word = std::uint64_t(four(high)) | std::uint64_t(four(value - high * 10000)) << 32;
+        std::size_t length = prefix ? 8
+                                    : 5 + std::size_t(value >= 100000) + std::size_t(value >= 1000000) +
+                                          std::size_t(value >= 10000000);
+        word >>= 8 * (8 - length);
+        std::memcpy(out, &word, 8);
+        return prefix + length;
     } else {
-        *--out = std::uint8_t('0' + value);
+        std::size_t length = 1;
+        for (std::uint32_t rest = value / 10; rest != 0; rest /= 10)
+            ++length;
+        for (std::size_t i = length; i > 0; --i, value /= 10)
+            out[i - 1] = std::uint8_t('0' + value % 10);
+        return length;
     }
+}
+
+} // namespace
+
+inline void JSONWriter::writeSmallInteger(std::uint32_t value) {
+    m_size += writeDigits(room(16), value);
 }
 
 void JSONWriter::writeObject(const Node& root) {
@@ -185,22 +223,33 @@ void JSONWriter::writeObject(const Node& root) {
             const Node& container = *top.container;
             if (container.kind == Kind::Array) {
                 // Scalars in a row, the bulk of most arrays, are written without leaving this loop.
-                while (++top.next < container.size) {
-                    const Node& element = container.elements[top.next];
-                    put(',');
+                // Its state is in locals: the bytes written may alias anything in memory, so the
+                // compiler would otherwise load the frame and the container again after each.
+                const Node* const elements = container.elements;
+                const std::uint32_t size = container.size;
+                std::uint32_t next = top.next;
+                while (++next < size) {
+                    const Node& element = elements[next];
                     if (element.kind == Kind::Number) {
-                        if (element.numberType == NumberType::Double && isSmallInteger(element.number))
-                            writeSmallInteger(std::uint32_t(element.number));
-                        else
+                        if (element.numberType == NumberType::Double && isSmallInteger(element.number)) {
+                            // The comma and the digits after one check for room.
+                            std::uint8_t* out = room(16);
+                            *out = ',';
+                            m_size += 1 + writeDigits(out + 1, std::uint32_t(element.number));
+                        } else {
+                            put(',');
                             writeNumber(element);
+                        }
                         continue;
                     }
+                    put(',');
                     if (element.kind == Kind::Array || element.kind == Kind::Dictionary) {
                         node = &element;
                         break;
                     }
                     writeScalar(element);
                 }
+                m_stack.back().next = next;
                 if (node)
                     break;
                 put(']');
