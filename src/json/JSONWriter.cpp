@@ -68,7 +68,8 @@ std::uint8_t* writeEscape(std::uint8_t* out, char16_t unit, char escape) {
 inline std::uint8_t* writeWideUnit(std::uint8_t* out, std::uint32_t code) {
     if constexpr (std::endian::native == std::endian::little) {
         std::uint32_t two = (0xC0 | code >> 6) | (0x80 | (code & 0x3F)) << 8;
-        std::uint32_t three = (0xE0 | code >> 12) | (0x80 | (code >> 6 & 0x3F)) << 8 | (0x80 | (code & 0x3F)) << 16;
+        std::uint32_t three =
+            (0xE0 | code >> 12) | (0x80 | (code >> 6 & 0x3F)) << 8 | (0x80 | (code & 0x3F)) << 16;
         // Masks rather than conditions, which compilers turn back into branches.
         std::uint32_t beyondOne = 0u - std::uint32_t(code >= 0x80);
         std::uint32_t beyondTwo = 0u - std::uint32_t(code >= 0x800);
@@ -134,11 +135,11 @@ inline BlockScan scanBlock(const char16_t* units, std::uint8_t* out) {
     __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(block, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
     // The compare below 0x20 is signed and also takes the units from 0x8000 on: only its ASCII
     // lanes count.
-    __m128i escaped = _mm_and_si128(
-        ascii, _mm_or_si128(_mm_or_si128(_mm_cmplt_epi16(block, _mm_set1_epi16(0x20)),
-                                         _mm_cmpeq_epi16(block, _mm_set1_epi16('"'))),
-                            _mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16('/')),
-                                         _mm_cmpeq_epi16(block, _mm_set1_epi16('\\')))));
+    __m128i escaped =
+        _mm_and_si128(ascii, _mm_or_si128(_mm_or_si128(_mm_cmplt_epi16(block, _mm_set1_epi16(0x20)),
+                                                       _mm_cmpeq_epi16(block, _mm_set1_epi16('"'))),
+                                          _mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16('/')),
+                                                       _mm_cmpeq_epi16(block, _mm_set1_epi16('\\')))));
     __m128i surrogate =
         _mm_cmpeq_epi16(_mm_and_si128(block, _mm_set1_epi16(short(0xF800))), _mm_set1_epi16(short(0xD800)));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(block, block));
@@ -182,13 +183,15 @@ inline std::uint8_t* writeWideBlock(std::uint8_t* out, const char16_t* units, st
 inline BlockScan scanBlock(const char16_t* units, std::uint8_t* out) {
     uint16x8_t block = vld1q_u16(reinterpret_cast<const std::uint16_t*>(units));
     uint16x8_t ascii = vcltq_u16(block, vdupq_n_u16(0x80));
-    uint16x8_t escaped = vorrq_u16(vorrq_u16(vcltq_u16(block, vdupq_n_u16(0x20)), vceqq_u16(block, vdupq_n_u16('"'))),
-                                   vorrq_u16(vceqq_u16(block, vdupq_n_u16('/')), vceqq_u16(block, vdupq_n_u16('\\'))));
+    uint16x8_t escaped =
+        vorrq_u16(vorrq_u16(vcltq_u16(block, vdupq_n_u16(0x20)), vceqq_u16(block, vdupq_n_u16('"'))),
+                  vorrq_u16(vceqq_u16(block, vdupq_n_u16('/')), vceqq_u16(block, vdupq_n_u16('\\'))));
     uint16x8_t surrogate = vceqq_u16(vandq_u16(block, vdupq_n_u16(0xF800)), vdupq_n_u16(0xD800));
     vst1_u8(out, vmovn_u16(block));
     // One byte per unit, 0xFF where clean.
     std::uint64_t cleanBytes = vget_lane_u64(vreinterpret_u64_u8(vmovn_u16(vbicq_u16(ascii, escaped))), 0);
-    return {std::size_t(std::countr_one(cleanBytes)) / 8, vmaxvq_u16(escaped) != 0, vmaxvq_u16(surrogate) != 0};
+    return {std::size_t(std::countr_one(cleanBytes)) / 8, vmaxvq_u16(escaped) != 0,
+            vmaxvq_u16(surrogate) != 0};
 }
 
 inline std::uint8_t* writeWideBlock(std::uint8_t* out, const char16_t* units, std::size_t first) {
@@ -199,7 +202,8 @@ inline std::uint8_t* writeWideBlock(std::uint8_t* out, const char16_t* units, st
         uint32x4_t code = vmovl_u16(half == 0 ? vget_low_u16(block) : vget_high_u16(block));
         uint32x4_t low6 = vandq_u32(code, vdupq_n_u32(0x3F));
         uint32x4_t middle6 = vandq_u32(vshrq_n_u32(code, 6), vdupq_n_u32(0x3F));
-        uint32x4_t two = vorrq_u32(vorrq_u32(vshrq_n_u32(code, 6), vshlq_n_u32(low6, 8)), vdupq_n_u32(0x80C0));
+        uint32x4_t two =
+            vorrq_u32(vorrq_u32(vshrq_n_u32(code, 6), vshlq_n_u32(low6, 8)), vdupq_n_u32(0x80C0));
         uint32x4_t three = vorrq_u32(vorrq_u32(vshrq_n_u32(code, 12), vshlq_n_u32(middle6, 8)),
                                      vorrq_u32(vshlq_n_u32(low6, 16), vdupq_n_u32(0x8080E0)));
         uint32x4_t beyondOne = vcgtq_u32(code, vdupq_n_u32(0x7F));

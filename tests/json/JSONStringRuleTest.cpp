@@ -160,8 +160,8 @@ TEST(JSONStringRule, TextOfEveryWidthMixedAtEveryAlignmentIsWrittenUnitByUnit) {
         return text + "\"";
     };
     std::mt19937 random(1208);
-    const char16_t samples[] = {u'a', u' ', u'~', 0x7F, 0x80, 0xE9, 0x3BB, 0x7FF, 0x800, 0x6771, 0xFFFF,
-                                0xD83D, 0xDE00, u'\n', u'\t', 0x01, u'"', u'/', u'\\'};
+    const char16_t samples[] = {u'a',   u' ',   u'~',   0x7F,  0x80,  0xE9, 0x3BB, 0x7FF, 0x800, 0x6771,
+                                0xFFFF, 0xD83D, 0xDE00, u'\n', u'\t', 0x01, u'"',  u'/',  u'\\'};
     for (int round = 0; round < 3000; ++round) {
         // Mostly text without escapes, so that whole blocks of it take the wide path.
         bool plain = round % 3 != 0;
