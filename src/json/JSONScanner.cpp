@@ -530,6 +530,8 @@ class JSONScanner::Parser {
     // Kinds that never leave the parser: a failed scan, and a scan that found no value.
     static constexpr Kind failedKind = Kind(0xFF);
     static constexpr Kind noValueKind = Kind(0xFE);
+    // A string longer than the room that was guessed for it (see decodedString()).
+    static constexpr Kind tooLongKind = Kind(0xFD);
     static Node marked(Kind kind) {
         Node node;
         node.kind = kind;
@@ -609,18 +611,47 @@ class JSONScanner::Parser {
     }
 
     // A string with escapes or bytes from 0x80 on, after its opening quotation mark. Its units
-    // are written straight into the arena, in room for as many units as the string has bytes
-    // (never fewer than it needs); the room left over goes back to the arena.
+    // are written straight into the arena, in room for at least as many units as the string has
+    // bytes; the room left over goes back to the arena. Finding the closing quotation mark first
+    // would read the text twice, so where the arena's block has room enough (for all the bytes
+    // left, or for a long string) the text is decoded at once up to a limit that keeps within
+    // that room; only a string that runs past the limit is read again, after the search.
     [[gnu::noinline]] Node decodedString(const std::uint8_t* start) {
+        auto remaining = std::size_t(m_end - m_cursor);
+        std::size_t available = m_arena->available() / sizeof(char16_t);
+        // One unit of the room may go to alignment.
+        available = available > 0 ? available - 1 : 0;
+        if (available >= remaining + roomMargin)
+            return decodedStringUpTo(start, m_end, remaining + roomMargin);
+        if (available >= minimumGuessedRoom) {
+            const std::uint8_t* limit = m_cursor + (available - roomMargin);
+            Node node = decodedStringUpTo(start, limit, available);
+            if (node.kind != tooLongKind)
+                return node;
+        }
         const std::uint8_t* close = closingQuote(m_cursor);
-        std::size_t room = std::size_t(close - m_cursor);
+        const std::uint8_t* limit = close < m_end ? close + 1 : m_end;
+        return decodedStringUpTo(start, limit, std::size_t(limit - m_cursor) + roomMargin);
+    }
+
+    // Units beyond the bytes up to the limit that the room holds: the unit that the blocks store
+    // past the text, and the units of an escape or a sequence that begins before the limit and
+    // ends after it (never more units than bytes).
+    static constexpr std::size_t roomMargin = 8;
+    static constexpr std::size_t minimumGuessedRoom = 256;
+
+    // Decodes the string at the cursor into `room` units, reading no character that begins at or
+    // past `limit`, which is the end of the buffer or leaves the room `roomMargin` units more than
+    // the bytes before it. A string that does not end before a limit short of the buffer's end
+    // gives a node of the kind tooLongKind, and its room back to the arena.
+    Node decodedStringUpTo(const std::uint8_t* start, const std::uint8_t* limit, std::size_t room) {
         char16_t* const units = m_arena->allocateArray<char16_t>(room);
         char16_t* target = units;
         const std::uint8_t* source = m_cursor;
         for (;;) {
             // Sixteen bytes go through at once while they are plain ASCII; with fewer than sixteen
-            // bytes up to `close` the loop below takes them one by one.
-            while (close - source >= 16) {
+            // bytes up to `limit` the loop below takes them one by one.
+            while (limit - source >= 16) {
                 byteRuns::Block block = byteRuns::load(source);
                 std::uint64_t stops = byteRuns::stringStops(block);
                 byteRuns::widen(block, target);
@@ -634,7 +665,11 @@ class JSONScanner::Parser {
                 target += plain;
                 break;
             }
-            if (source >= m_end) {
+            if (source >= limit) {
+                if (limit < m_end) {
+                    m_arena->giveBack(units, units + room);
+                    return marked(tooLongKind);
+                }
                 m_cursor = source;
                 return fail(stringNotTerminated, start);
             }
@@ -648,8 +683,39 @@ class JSONScanner::Parser {
                 long failure = decodeEscape(source, target);
                 if (failure != 0)
                     return fail(failure, start);
-            } else if (!decodeNonASCIIRun(source, target, close)) {
-                return fail(stringNotUTF8, start);
+            } else {
+#if defined(TORVANE_BYTE_RUNS_MIXED_BLOCKS)
+                // Words beyond ASCII come with spaces and punctuation between them, and the blocks
+                // take such text sixteen bytes at a time, without a branch per character. What
+                // they leave (a four-byte sequence, bytes that are not UTF-8) is decoded here one
+                // character at a time; a quotation mark or backslash goes back to the loop above.
+                if (limit - source >= 18) {
+                    do {
+                        std::size_t taken = byteRuns::decodeMixedBlock(source, target);
+                        source += taken;
+                        std::uint8_t next = *source;
+                        if (next == '"' || next == '\\')
+                            break;
+                        if (next < 0x80) {
+                            // A block that took nothing has a bad sequence further on.
+                            if (taken == 0) {
+                                *target++ = next;
+                                ++source;
+                            }
+                            continue;
+                        }
+                        char32_t codePoint = 0;
+                        std::size_t length = decodeUTF8(source, std::size_t(m_end - source), codePoint);
+                        if (length == 0)
+                            return fail(stringNotUTF8, start);
+                        source += length;
+                        target = appendUTF16(codePoint, target);
+                    } while (limit - source >= 18);
+                    continue;
+                }
+#endif
+                if (!decodeNonASCIIRun(source, target, limit))
+                    return fail(stringNotUTF8, start);
             }
         }
         auto size = std::size_t(target - units);
