@@ -377,7 +377,12 @@ void JSONWriter::writeObject(const Node& root) {
             node = &node->members[0].value;
             continue;
         default:
-            writeScalar(*node);
+            // Whole numbers are the common values of members and first elements too.
+            if (node->kind == Kind::Number && node->numberType == NumberType::Double &&
+                isSmallInteger(node->number))
+                writeSmallInteger(std::uint32_t(node->number));
+            else
+                writeScalar(*node);
             break;
         }
         // The value is complete: close every container whose last element it was, then move on
