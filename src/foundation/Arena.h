@@ -58,6 +58,9 @@ class Arena {
             m_cursor = static_cast<std::byte*>(const_cast<void*>(usedEnd));
     }
 
+    // Bytes left in the current block: what the next allocations take without a new block.
+    [[nodiscard]] std::size_t available() const { return std::size_t(m_limit - m_cursor); }
+
     // Values built from parts of other trees point into those trees' arenas; this keeps them alive.
     void keepAlive(std::shared_ptr<const Arena> other);
 

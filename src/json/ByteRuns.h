@@ -201,4 +201,139 @@ inline void widenASCII(const std::uint8_t* source, std::size_t size, char16_t* t
         target[i] = source[i];
 }
 
+// MARK: - Text beyond ASCII, sixteen bytes at a time
+
+#if defined(TORVANE_BYTE_RUNS_SSE2) || defined(TORVANE_BYTE_RUNS_NEON)
+#define TORVANE_BYTE_RUNS_MIXED_BLOCKS 1
+
+// The blocks' masks of the sixteen bytes at a position, one bit per byte, the first lowest; and
+// the UTF-16 unit that a sequence of one to three bytes beginning at each would give.
+struct MixedBlock {
+    unsigned stops;          // '"' or '\\'
+    unsigned continuations;  // 0x80-0xBF
+    unsigned twoByteLeads;   // 0xC2-0xDF
+    unsigned threeByteLeads; // 0xE0-0xEF
+    unsigned otherHigh;      // 0xC0, 0xC1, 0xF0-0xFF: left to the byte-by-byte path
+    unsigned badThree;       // three-byte leads whose unit is overlong or a surrogate
+    alignas(16) std::uint16_t units[16];
+};
+
+#if defined(TORVANE_BYTE_RUNS_SSE2)
+inline void loadMixedBlock(const std::uint8_t* bytes, MixedBlock& block) {
+    __m128i first = load(bytes);
+    __m128i second = load(bytes + 1);
+    __m128i third = load(bytes + 2);
+    // 0x80-0xBF are the signed bytes below -64.
+    __m128i continuation = _mm_cmplt_epi8(first, _mm_set1_epi8(char(0xC0)));
+    // 0xC2-0xDF: the byte minus 0xC2 is at most 0x1D, unsigned.
+    __m128i offset = _mm_sub_epi8(first, _mm_set1_epi8(char(0xC2)));
+    __m128i twoLead = _mm_cmpeq_epi8(_mm_max_epu8(offset, _mm_set1_epi8(0x1D)), _mm_set1_epi8(0x1D));
+    __m128i threeLead =
+        _mm_cmpeq_epi8(_mm_and_si128(first, _mm_set1_epi8(char(0xF0))), _mm_set1_epi8(char(0xE0)));
+    block.stops = unsigned(_mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(first, _mm_set1_epi8('"')), _mm_cmpeq_epi8(first, _mm_set1_epi8('\\')))));
+    block.continuations = unsigned(_mm_movemask_epi8(continuation));
+    block.twoByteLeads = unsigned(_mm_movemask_epi8(twoLead));
+    block.threeByteLeads = unsigned(_mm_movemask_epi8(threeLead));
+    block.otherHigh = unsigned(_mm_movemask_epi8(first)) &
+                      ~(block.continuations | block.twoByteLeads | block.threeByteLeads);
+    const __m128i zero = _mm_setzero_si128();
+    __m128i bad[2];
+    for (int half = 0; half < 2; ++half) {
+        __m128i lead = half == 0 ? _mm_unpacklo_epi8(first, zero) : _mm_unpackhi_epi8(first, zero);
+        __m128i next = half == 0 ? _mm_unpacklo_epi8(second, zero) : _mm_unpackhi_epi8(second, zero);
+        __m128i last = half == 0 ? _mm_unpacklo_epi8(third, zero) : _mm_unpackhi_epi8(third, zero);
+        __m128i six = _mm_set1_epi16(0x3F);
+        __m128i two = _mm_or_si128(_mm_slli_epi16(_mm_and_si128(lead, _mm_set1_epi16(0x1F)), 6),
+                                   _mm_and_si128(next, six));
+        __m128i three =
+            _mm_or_si128(_mm_slli_epi16(lead, 12),
+                         _mm_or_si128(_mm_slli_epi16(_mm_and_si128(next, six), 6), _mm_and_si128(last, six)));
+        __m128i isASCII = _mm_cmplt_epi16(lead, _mm_set1_epi16(0x80));
+        __m128i isTwo = _mm_cmplt_epi16(lead, _mm_set1_epi16(0xE0));
+        __m128i wide = _mm_or_si128(_mm_and_si128(isTwo, two), _mm_andnot_si128(isTwo, three));
+        __m128i unit = _mm_or_si128(_mm_and_si128(isASCII, lead), _mm_andnot_si128(isASCII, wide));
+        _mm_store_si128(reinterpret_cast<__m128i*>(block.units + 8 * half), unit);
+        // Below U+0800 is overlong for three bytes; U+D800-U+DFFF are surrogates.
+        __m128i top = _mm_and_si128(three, _mm_set1_epi16(short(0xF800)));
+        bad[half] =
+            _mm_or_si128(_mm_cmpeq_epi16(top, zero), _mm_cmpeq_epi16(top, _mm_set1_epi16(short(0xD800))));
+    }
+    block.badThree = unsigned(_mm_movemask_epi8(_mm_packs_epi16(bad[0], bad[1]))) & block.threeByteLeads;
+}
+#else
+// NEON has no movemask: each byte's flag is weighted by its bit and the halves added up.
+inline unsigned byteMask(uint8x16_t flags) {
+    static constexpr std::uint8_t weights[16] = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+    uint8x16_t weighted = vandq_u8(flags, vld1q_u8(weights));
+    return unsigned(vaddv_u8(vget_low_u8(weighted))) | unsigned(vaddv_u8(vget_high_u8(weighted))) << 8;
+}
+
+inline void loadMixedBlock(const std::uint8_t* bytes, MixedBlock& block) {
+    uint8x16_t first = load(bytes);
+    uint8x16_t second = load(bytes + 1);
+    uint8x16_t third = load(bytes + 2);
+    uint8x16_t continuation = vandq_u8(vcgeq_u8(first, vdupq_n_u8(0x80)), vcleq_u8(first, vdupq_n_u8(0xBF)));
+    uint8x16_t twoLead = vandq_u8(vcgeq_u8(first, vdupq_n_u8(0xC2)), vcleq_u8(first, vdupq_n_u8(0xDF)));
+    uint8x16_t threeLead = vceqq_u8(vandq_u8(first, vdupq_n_u8(0xF0)), vdupq_n_u8(0xE0));
+    block.stops = byteMask(vorrq_u8(vceqq_u8(first, vdupq_n_u8('"')), vceqq_u8(first, vdupq_n_u8('\\'))));
+    block.continuations = byteMask(continuation);
+    block.twoByteLeads = byteMask(twoLead);
+    block.threeByteLeads = byteMask(threeLead);
+    block.otherHigh = byteMask(vcgeq_u8(first, vdupq_n_u8(0x80))) &
+                      ~(block.continuations | block.twoByteLeads | block.threeByteLeads);
+    uint16x8_t bad[2];
+    for (int half = 0; half < 2; ++half) {
+        uint16x8_t lead = vmovl_u8(half == 0 ? vget_low_u8(first) : vget_high_u8(first));
+        uint16x8_t next = vmovl_u8(half == 0 ? vget_low_u8(second) : vget_high_u8(second));
+        uint16x8_t last = vmovl_u8(half == 0 ? vget_low_u8(third) : vget_high_u8(third));
+        uint16x8_t six = vdupq_n_u16(0x3F);
+        uint16x8_t two = vorrq_u16(vshlq_n_u16(vandq_u16(lead, vdupq_n_u16(0x1F)), 6), vandq_u16(next, six));
+        uint16x8_t three = vorrq_u16(vshlq_n_u16(lead, 12),
+                                     vorrq_u16(vshlq_n_u16(vandq_u16(next, six), 6), vandq_u16(last, six)));
+        uint16x8_t unit = vbslq_u16(vcltq_u16(lead, vdupq_n_u16(0x80)), lead,
+                                    vbslq_u16(vcltq_u16(lead, vdupq_n_u16(0xE0)), two, three));
+        vst1q_u16(block.units + 8 * half, unit);
+        uint16x8_t top = vandq_u16(three, vdupq_n_u16(0xF800));
+        bad[half] = vorrq_u16(vceqq_u16(top, vdupq_n_u16(0)), vceqq_u16(top, vdupq_n_u16(0xD800)));
+    }
+    block.badThree = byteMask(vcombine_u8(vmovn_u16(bad[0]), vmovn_u16(bad[1]))) & block.threeByteLeads;
+}
+#endif
+
+// Decodes the longest run of whole characters of one to three bytes at `bytes` that ends within
+// its sixteen bytes and before a quotation mark or backslash, into units at `target`; returns
+// the bytes taken, 0 when none (a stop, a four-byte sequence, or bytes that are not UTF-8, which
+// the byte-by-byte path then reports). Eighteen bytes must be readable. The sequences are checked
+// as decodeUTF8() checks them: each lead followed by exactly its continuation bytes, no overlong
+// form, no surrogate.
+inline std::size_t decodeMixedBlock(const std::uint8_t* bytes, char16_t*& target) {
+    MixedBlock block;
+    loadMixedBlock(bytes, block);
+    unsigned end = unsigned(std::countr_zero(block.stops | block.otherHigh | 0x10000u));
+    // A sequence that does not end before `end` is left for the next block: a lead just before
+    // it, or a three-byte lead two before it. Without branches, which would follow the text.
+    unsigned leads = block.twoByteLeads | block.threeByteLeads;
+    unsigned cutOne = (leads << 1 >> end) & 1;
+    unsigned cutTwo = (block.threeByteLeads << 2 >> end) & 1 & ~cutOne;
+    end -= cutOne + 2 * cutTwo;
+    unsigned taken = (1u << end) - 1;
+    unsigned two = block.twoByteLeads & taken, three = block.threeByteLeads & taken;
+    unsigned expected = two << 1 | three << 1 | three << 2;
+    if (end == 0 || expected != (block.continuations & taken) || (block.badThree & taken) != 0)
+        return 0;
+    // Each unit is stored where the next one goes, and the target moves past it only where a
+    // character starts: sixteen steps without a branch. The unit stored past the last character
+    // is within the room, which the caller reserves one unit larger than the bytes.
+    unsigned starts = taken & ~block.continuations;
+    char16_t* out = target;
+    for (unsigned position = 0; position < 16; ++position) {
+        *out = char16_t(block.units[position]);
+        out += starts >> position & 1;
+    }
+    target = out;
+    return end;
+}
+#endif
+
 } // namespace torvane::byteRuns

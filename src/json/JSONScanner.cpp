@@ -309,21 +309,23 @@ class JSONScanner::Parser {
         : m_scanner(scanner), m_cursor(scanner.m_current), m_end(scanner.m_end),
           m_arena(std::make_shared<Arena>(firstBlockBytes)) {}
 
-    // Every method returns false on failure, with the failure's code in `code` and the cursor
-    // back where the failing scan began; `has` tells a success with a value from one without.
-    // value(), string() and number() are inlined into the container loops, so that a scalar's
-    // node goes from registers onto the element stack instead of through memory.
-    [[gnu::always_inline]] bool value(Node& out, bool& has, unsigned depth) {
+    // Every method returns its node by value, which comes back in registers: a node written to
+    // memory field by field and then copied whole would wait for the stores to drain (a failed
+    // store forward), once per element. A failure gives a node of the kind `failedKind`, with
+    // the failure's code in `code` and the cursor back where the failing scan began; value()
+    // gives one of the kind `noValueKind` where the text begins no value. value(), string() and
+    // number() are inlined into the container loops, so that a scalar's node goes from
+    // registers onto the element stack.
+    [[gnu::always_inline]] Node value(unsigned depth) {
         skipWhitespace();
-        has = true;
         switch (current()) {
         case '{':
-            return dictionary(out, depth + 1);
+            return dictionary(depth + 1);
         case '[':
-            return array(out, depth + 1);
+            return array(depth + 1);
         case '"':
         case '\'':
-            return string(out);
+            return string();
         case '-':
         case '0':
         case '1':
@@ -335,31 +337,24 @@ class JSONScanner::Parser {
         case '7':
         case '8':
         case '9':
-            return number(out);
+            return number();
         case 't':
-            if (takeWord("true", 4)) {
-                out = Node::makeBoolean(true);
-                return true;
-            }
+            if (takeWord("true", 4))
+                return Node::makeBoolean(true);
             break;
         case 'f':
-            if (takeWord("false", 5)) {
-                out = Node::makeBoolean(false);
-                return true;
-            }
+            if (takeWord("false", 5))
+                return Node::makeBoolean(false);
             break;
         case 'n':
-            if (takeWord("null", 4)) {
-                out = Node{};
-                return true;
-            }
+            if (takeWord("null", 4))
+                return Node{};
             break;
         }
-        has = false;
-        return true;
+        return marked(noValueKind);
     }
 
-    bool dictionary(Node& out, unsigned depth) {
+    Node dictionary(unsigned depth) {
         const std::uint8_t* start = m_cursor;
         if (current() != '{')
             return fail(dictionaryNotStarted, start);
@@ -375,9 +370,9 @@ class JSONScanner::Parser {
             skipWhitespace();
             if (current() == '}')
                 break;
-            Node key;
             KeyTable::Entry* entry = nullptr;
-            if (!string(key, &entry))
+            Node key = string(&entry);
+            if (isFailure(key))
                 return failContainer(dictionaryKeyFailed, start, base);
             // A key outside the table may equal any other, and only a replay compares them all.
             replay = replay || !entry || isRepeatedKey(key, *entry, base);
@@ -385,15 +380,18 @@ class JSONScanner::Parser {
             if (current() != ':')
                 return failContainer(dictionaryNoColon, start, base);
             ++m_cursor;
-            Node element;
-            bool has = false;
-            if (!value(element, has, depth))
+            Node element = value(depth);
+            if (isFailure(element))
                 return failContainer(dictionaryValueFailed, start, base);
-            if (!has) {
+            if (element.kind == noValueKind) {
                 element = removalMark();
                 replay = true;
             }
-            m_members.push_back({key, element});
+            // Field by field from registers: a pair put together in memory and copied whole
+            // would stall on its own stores.
+            Member& member = m_members.emplace_back();
+            member.key = key;
+            member.value = element;
             skipWhitespace();
             if (current() == ',') {
                 ++m_cursor;
@@ -407,11 +405,10 @@ class JSONScanner::Parser {
             }
         }
         ++m_cursor; // the '}' that ended the loop
-        out = finishDictionary(base, replay);
-        return true;
+        return finishDictionary(base, replay);
     }
 
-    bool array(Node& out, unsigned depth) {
+    Node array(unsigned depth) {
         const std::uint8_t* start = m_cursor;
         if (current() != '[')
             return fail(arrayNotStarted, start);
@@ -430,10 +427,9 @@ class JSONScanner::Parser {
         for (;;) {
             if (current() == ']')
                 break;
-            Node element;
-            bool has = false;
+            Node element = value(depth);
             // An array has no empty slots: an element that gives no value fails like a bad one.
-            if (!value(element, has, depth) || !has)
+            if (isFailure(element) || element.kind == noValueKind)
                 return failContainer(arrayValueFailed, start, base, true);
             m_elements.push_back(element);
             skipWhitespace();
@@ -451,12 +447,11 @@ class JSONScanner::Parser {
         std::size_t count = m_elements.size() - base;
         const Node* stored = copyToArena(m_elements.data() + base, count);
         m_elements.resize(base);
-        out = Node::makeArray(stored, std::uint32_t(count));
-        return true;
+        return Node::makeArray(stored, std::uint32_t(count));
     }
 
     // A key passes `entry`: plain ASCII keys are then shared through the key table.
-    [[gnu::always_inline]] bool string(Node& out, KeyTable::Entry** entry = nullptr) {
+    [[gnu::always_inline]] Node string(KeyTable::Entry** entry = nullptr) {
         const std::uint8_t* start = m_cursor;
         skipWhitespace();
         if (current() != '"')
@@ -466,6 +461,7 @@ class JSONScanner::Parser {
         const std::uint8_t* run = byteRuns::plainStringEnd(m_cursor, m_end);
         if (run < m_end && *run == '"') {
             auto size = std::uint32_t(run - m_cursor);
+            Node out;
             if (entry && (*entry = m_keys.find(m_cursor, size)) && (*entry)->units) {
                 out = Node::makeString((*entry)->units, size);
             } else {
@@ -478,15 +474,15 @@ class JSONScanner::Parser {
                     (*entry)->units = stored;
             }
             m_cursor = run + 1;
-            return true;
+            return out;
         }
-        return decodedString(out, start);
+        return decodedString(start);
     }
 
-    [[gnu::always_inline]] bool number(Node& out) {
+    [[gnu::always_inline]] Node number() {
         const std::uint8_t* first = m_cursor;
         if (!m_scanner.hasDefaultDoubleCharacters())
-            return numberOfSet(out);
+            return numberOfSet();
         // Short integers, the most common numbers, are read in the same pass that finds their end.
         const std::uint8_t* digit = first + (first < m_end && *first == '-');
         std::uint64_t integer = 0;
@@ -496,29 +492,28 @@ class JSONScanner::Parser {
         if (digitsEnd > digit && digitsEnd - digit < 16 &&
             (digitsEnd == m_end || !numberCharacters[*digitsEnd])) {
             auto value = double(integer);
-            out = Node::makeDouble(digit != first ? -value : value);
             m_cursor = digitsEnd;
-            return true;
+            return Node::makeDouble(digit != first ? -value : value);
         }
         const std::uint8_t* run = digitsEnd;
         while (run < m_end && numberCharacters[*run])
             ++run;
         if (run == first)
             return fail(numberNotStarted, first);
-        out = Node::makeDouble(runValue(first, run));
         m_cursor = run;
-        return true;
+        return Node::makeDouble(runValue(first, run));
     }
 
     // Hands the result to the caller and the cursor back to the scanner.
-    bool finish(bool succeeded, bool has, const Node& node, Value* out, Error* error) {
+    // `node` may be a failure (the call fails) or no value (it succeeds without one).
+    bool finish(const Node& node, Value* out, Error* error) {
         m_scanner.m_current = m_cursor;
-        if (!succeeded) {
+        if (isFailure(node)) {
             if (error)
                 *error = makeError(code);
             return false;
         }
-        if (out && has) {
+        if (out && node.kind != noValueKind) {
             Node* root = m_arena->allocateArray<Node>(1);
             *root = node;
             *out = Value(std::move(m_arena), root);
@@ -526,9 +521,24 @@ class JSONScanner::Parser {
         return true;
     }
 
+    // The node of a call that fails before it scans.
+    static Node failure() { return marked(failedKind); }
+
     long code{0};
 
   private:
+    // Kinds that never leave the parser: a failed scan, and a scan that found no value.
+    static constexpr Kind failedKind = Kind(0xFF);
+    static constexpr Kind noValueKind = Kind(0xFE);
+    // A string longer than the room that was guessed for it (see decodedString()).
+    static constexpr Kind tooLongKind = Kind(0xFD);
+    static Node marked(Kind kind) {
+        Node node;
+        node.kind = kind;
+        return node;
+    }
+    static bool isFailure(const Node& node) { return node.kind == failedKind; }
+
     // The arena starts small and grows in chunks with the tree: a value read from the front of a
     // large buffer must not hold memory in proportion to the buffer.
     static constexpr std::size_t firstBlockBytes = 1024;
@@ -550,15 +560,15 @@ class JSONScanner::Parser {
         return true;
     }
 
-    bool fail(long failure, const std::uint8_t* start) {
+    Node fail(long failure, const std::uint8_t* start) {
         // The nesting limit describes the whole document, so no container overwrites it.
         if (code != nestingTooDeep)
             code = failure;
         m_cursor = start;
-        return false;
+        return marked(failedKind);
     }
 
-    bool failContainer(long failure, const std::uint8_t* start, std::size_t base, bool isArray = false) {
+    Node failContainer(long failure, const std::uint8_t* start, std::size_t base, bool isArray = false) {
         if (isArray)
             m_elements.resize(base);
         else
@@ -589,30 +599,59 @@ class JSONScanner::Parser {
         return parsed.ec == std::errc() ? value : 0;
     }
 
-    bool numberOfSet(Node& out) {
+    Node numberOfSet() {
         const std::uint8_t* run = m_cursor;
         while (run < m_end && m_scanner.doubleCharacters().contains(*run))
             ++run;
         if (run == m_cursor)
             return fail(numberNotStarted, m_cursor);
-        out = Node::makeDouble(numeralValue(m_cursor, std::size_t(run - m_cursor)));
+        Node out = Node::makeDouble(numeralValue(m_cursor, std::size_t(run - m_cursor)));
         m_cursor = run;
-        return true;
+        return out;
     }
 
     // A string with escapes or bytes from 0x80 on, after its opening quotation mark. Its units
-    // are written straight into the arena, in room for as many units as the string has bytes
-    // (never fewer than it needs); the room left over goes back to the arena.
-    [[gnu::noinline]] bool decodedString(Node& out, const std::uint8_t* start) {
+    // are written straight into the arena, in room for at least as many units as the string has
+    // bytes; the room left over goes back to the arena. Finding the closing quotation mark first
+    // would read the text twice, so where the arena's block has room enough (for all the bytes
+    // left, or for a long string) the text is decoded at once up to a limit that keeps within
+    // that room; only a string that runs past the limit is read again, after the search.
+    [[gnu::noinline]] Node decodedString(const std::uint8_t* start) {
+        auto remaining = std::size_t(m_end - m_cursor);
+        std::size_t available = m_arena->available() / sizeof(char16_t);
+        // One unit of the room may go to alignment.
+        available = available > 0 ? available - 1 : 0;
+        if (available >= remaining + roomMargin)
+            return decodedStringUpTo(start, m_end, remaining + roomMargin);
+        if (available >= minimumGuessedRoom) {
+            const std::uint8_t* limit = m_cursor + (available - roomMargin);
+            Node node = decodedStringUpTo(start, limit, available);
+            if (node.kind != tooLongKind)
+                return node;
+        }
         const std::uint8_t* close = closingQuote(m_cursor);
-        std::size_t room = std::size_t(close - m_cursor);
+        const std::uint8_t* limit = close < m_end ? close + 1 : m_end;
+        return decodedStringUpTo(start, limit, std::size_t(limit - m_cursor) + roomMargin);
+    }
+
+    // Units beyond the bytes up to the limit that the room holds: the unit that the blocks store
+    // past the text, and the units of an escape or a sequence that begins before the limit and
+    // ends after it (never more units than bytes).
+    static constexpr std::size_t roomMargin = 8;
+    static constexpr std::size_t minimumGuessedRoom = 256;
+
+    // Decodes the string at the cursor into `room` units, reading no character that begins at or
+    // past `limit`, which is the end of the buffer or leaves the room `roomMargin` units more than
+    // the bytes before it. A string that does not end before a limit short of the buffer's end
+    // gives a node of the kind tooLongKind, and its room back to the arena.
+    Node decodedStringUpTo(const std::uint8_t* start, const std::uint8_t* limit, std::size_t room) {
         char16_t* const units = m_arena->allocateArray<char16_t>(room);
         char16_t* target = units;
         const std::uint8_t* source = m_cursor;
         for (;;) {
             // Sixteen bytes go through at once while they are plain ASCII; with fewer than sixteen
-            // bytes up to `close` the loop below takes them one by one.
-            while (close - source >= 16) {
+            // bytes up to `limit` the loop below takes them one by one.
+            while (limit - source >= 16) {
                 byteRuns::Block block = byteRuns::load(source);
                 std::uint64_t stops = byteRuns::stringStops(block);
                 byteRuns::widen(block, target);
@@ -626,7 +665,11 @@ class JSONScanner::Parser {
                 target += plain;
                 break;
             }
-            if (source >= m_end) {
+            if (source >= limit) {
+                if (limit < m_end) {
+                    m_arena->giveBack(units, units + room);
+                    return marked(tooLongKind);
+                }
                 m_cursor = source;
                 return fail(stringNotTerminated, start);
             }
@@ -640,15 +683,45 @@ class JSONScanner::Parser {
                 long failure = decodeEscape(source, target);
                 if (failure != 0)
                     return fail(failure, start);
-            } else if (!decodeNonASCIIRun(source, target, close)) {
-                return fail(stringNotUTF8, start);
+            } else {
+#if defined(TORVANE_BYTE_RUNS_MIXED_BLOCKS)
+                // Words beyond ASCII come with spaces and punctuation between them, and the blocks
+                // take such text sixteen bytes at a time, without a branch per character. What
+                // they leave (a four-byte sequence, bytes that are not UTF-8) is decoded here one
+                // character at a time; a quotation mark or backslash goes back to the loop above.
+                if (limit - source >= 18) {
+                    do {
+                        std::size_t taken = byteRuns::decodeMixedBlock(source, target);
+                        source += taken;
+                        std::uint8_t next = *source;
+                        if (next == '"' || next == '\\')
+                            break;
+                        if (next < 0x80) {
+                            // A block that took nothing has a bad sequence further on.
+                            if (taken == 0) {
+                                *target++ = next;
+                                ++source;
+                            }
+                            continue;
+                        }
+                        char32_t codePoint = 0;
+                        std::size_t length = decodeUTF8(source, std::size_t(m_end - source), codePoint);
+                        if (length == 0)
+                            return fail(stringNotUTF8, start);
+                        source += length;
+                        target = appendUTF16(codePoint, target);
+                    } while (limit - source >= 18);
+                    continue;
+                }
+#endif
+                if (!decodeNonASCIIRun(source, target, limit))
+                    return fail(stringNotUTF8, start);
             }
         }
         auto size = std::size_t(target - units);
         m_arena->giveBack(units + size, units + room);
-        out = Node::makeString(size ? units : nullptr, std::uint32_t(size));
         m_cursor = source + 1;
-        return true;
+        return Node::makeString(size ? units : nullptr, std::uint32_t(size));
     }
 
     // Decodes the run of characters from U+0080 on at `source` (the words of one script come in
@@ -805,29 +878,27 @@ bool JSONScanner::scan(Start start, Value* out, Error* error) {
     Parser parser(*this);
     if (m_undecodable) {
         parser.code = dataNotDecodable;
-        return parser.finish(false, false, {}, out, error);
+        return parser.finish(Parser::failure(), out, error);
     }
     Node node;
-    bool has = true;
-    bool succeeded = false;
     switch (start) {
     case Start::Object:
-        succeeded = parser.value(node, has, 0);
+        node = parser.value(0);
         break;
     case Start::Dictionary:
-        succeeded = parser.dictionary(node, 1);
+        node = parser.dictionary(1);
         break;
     case Start::Array:
-        succeeded = parser.array(node, 1);
+        node = parser.array(1);
         break;
     case Start::String:
-        succeeded = parser.string(node);
+        node = parser.string();
         break;
     case Start::Number:
-        succeeded = parser.number(node);
+        node = parser.number();
         break;
     }
-    return parser.finish(succeeded, has, node, out, error);
+    return parser.finish(node, out, error);
 }
 
 bool JSONScanner::scanJSONObject(Value* out, Error* error) {

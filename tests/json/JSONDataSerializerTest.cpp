@@ -88,6 +88,31 @@ TEST(JSONDataSerializer, IntegralDoublesHaveNoFraction) {
     EXPECT_EQ(written(Value::number(1e21)), "1e+21");
 }
 
+TEST(JSONDataSerializer, WholeDoublesOfEveryLengthHaveAllTheirDigits) {
+    // Each length of the short integers' path, at its edges, alone and as array elements (which
+    // take a path of their own), and the first values past it.
+    std::vector<double> values{0, 1e9, 1e9 + 1, 4294967295.0, 4294967296.0, 0.5, 999999999.5};
+    for (double power = 1; power < 1e9; power *= 10)
+        for (double value : {power - 1, power, power + 1, power * 2 + 3, power * 9 + 7})
+            values.push_back(value);
+    std::mt19937 random(7);
+    for (int i = 0; i < 2000; ++i)
+        values.push_back(double(random() % 1000000000u));
+    std::string expectedArray = "[0";
+    std::vector<Value> elements{Value::number(0)};
+    for (double value : values) {
+        char buffer[64];
+        auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        std::string expected(buffer, end);
+        if (value == std::floor(value))
+            expected = std::to_string(std::int64_t(value));
+        EXPECT_EQ(written(Value::number(value)), expected) << value;
+        expectedArray += "," + expected;
+        elements.push_back(Value::number(value));
+    }
+    EXPECT_EQ(written(Value::array(elements)), expectedArray + "]");
+}
+
 TEST(JSONDataSerializer, DoublesTakeTheShortestTextThatReadsBackExactly) {
     EXPECT_EQ(written(Value::number(2.5)), "2.5");
     EXPECT_EQ(written(Value::number(0.1)), "0.1");

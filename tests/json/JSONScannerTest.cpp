@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
 #include <string>
 
 namespace torvane {
@@ -126,6 +128,52 @@ TEST(JSONScanner, StringBytesMustBeUTF8) {
     EXPECT_EQ(failureCode("\"\xE2\x82\""), JSONScanner::stringNotUTF8);     // cut short
     EXPECT_EQ(scanObject("\"a\xFF\"").error.localizedDescription(),
               "Could not scan string constant. String is not valid UTF-8.");
+}
+
+TEST(JSONScanner, MixedTextWithAnyBadSequenceReadsAsDecodedByteByByte) {
+    // Text beyond ASCII is taken sixteen bytes at a time where enough of it follows: any mix of
+    // sequence lengths, at any alignment, with a bad sequence anywhere or none, must read as the
+    // byte-by-byte decoding reads it. The sequences are the edges of each length's ranges.
+    const std::string good[] = {"a",
+                                " ",
+                                "\x7F",
+                                "\xC2\x80",
+                                "\xDF\xBF",
+                                "\xE0\xA0\x80",
+                                "\xED\x9F\xBF",
+                                "\xEE\x80\x80",
+                                "\xEF\xBF\xBF",
+                                "\xF0\x90\x80\x80",
+                                "\xF4\x8F\xBF\xBF"};
+    const std::string bad[] = {"\x80",
+                               "\xC1\xBF",
+                               "\xC3",
+                               "\xE0\x9F\xBF",
+                               "\xED\xA0\x80",
+                               "\xE6\x9D",
+                               "\xF0\x8F\xBF\xBF",
+                               "\xF4\x90\x80\x80",
+                               "\xF8\x88\x80\x80",
+                               "\xFF"};
+    std::mt19937 random(16);
+    for (int round = 0; round < 4000; ++round) {
+        std::string text;
+        for (std::size_t pieces = random() % 40; pieces > 0; --pieces)
+            text += good[random() % std::size(good)];
+        if (round % 2 == 0) {
+            std::size_t at = random() % (text.size() + 1);
+            while (at > 0 && (std::uint8_t(text[at]) & 0xC0) == 0x80)
+                --at; // a boundary between sequences
+            text.insert(at, bad[random() % std::size(bad)]);
+        }
+        Value expected = Value::stringFromUTF8(text);
+        // Spaces after the string let the blocks reach its end.
+        Scan scan = scanObject("\"" + text + "\"" + std::string(20, ' '));
+        if (expected)
+            EXPECT_EQ(scan.value.units(), expected.units()) << round;
+        else
+            EXPECT_EQ(scan.error.code, JSONScanner::stringNotUTF8) << round;
+    }
 }
 
 TEST(JSONScanner, DictionaryErrors) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 using namespace torvane;
@@ -112,6 +113,68 @@ TEST(JSONStringRule, LongStringsAreWrittenIntact) {
     std::u16string tail(16383, u'a');
     tail += std::u16string{0xD800, 0xDC00};
     EXPECT_EQ(writtenString(tail), "\"" + std::string(16383, 'a') + "\xF0\x90\x80\x80\"");
+}
+
+TEST(JSONStringRule, TextOfEveryWidthMixedAtEveryAlignmentIsWrittenUnitByUnit) {
+    // The writer takes eight units at a time by several paths (ASCII as it stands, text of one to
+    // three bytes a unit, units one by one); mixed text must come out as the rule says unit by
+    // unit, whatever falls in which block.
+    auto expectedFor = [](std::u16string_view units) {
+        std::string text = "\"";
+        const char* hex = "0123456789abcdef";
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            char32_t unit = units[i];
+            if (unit == '"' || unit == '\\' || unit == '/') {
+                text += '\\';
+                text += char(unit);
+            } else if (unit == '\n') {
+                text += "\\n";
+            } else if (unit == '\t') {
+                text += "\\t";
+            } else if (unit < 0x20) {
+                text += "\\u00";
+                text += hex[unit >> 4];
+                text += hex[unit & 0xF];
+            } else if (unit < 0x80) {
+                text += char(unit);
+            } else if (unit < 0x800) {
+                text += char(0xC0 | unit >> 6);
+                text += char(0x80 | (unit & 0x3F));
+            } else if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+                       units[i + 1] < 0xE000) {
+                char32_t code = 0x10000 + ((unit - 0xD800) << 10) + (units[++i] - 0xDC00);
+                text += char(0xF0 | code >> 18);
+                text += char(0x80 | (code >> 12 & 0x3F));
+                text += char(0x80 | (code >> 6 & 0x3F));
+                text += char(0x80 | (code & 0x3F));
+            } else if (unit >= 0xD800 && unit < 0xE000) {
+                text += "\\u";
+                for (int shift = 12; shift >= 0; shift -= 4)
+                    text += hex[(unit >> shift) & 0xF];
+            } else {
+                text += char(0xE0 | unit >> 12);
+                text += char(0x80 | (unit >> 6 & 0x3F));
+                text += char(0x80 | (unit & 0x3F));
+            }
+        }
+        return text + "\"";
+    };
+    std::mt19937 random(1208);
+    const char16_t samples[] = {u'a',   u' ',   u'~',   0x7F,  0x80,  0xE9, 0x3BB, 0x7FF, 0x800, 0x6771,
+                                0xFFFF, 0xD83D, 0xDE00, u'\n', u'\t', 0x01, u'"',  u'/',  u'\\'};
+    for (int round = 0; round < 3000; ++round) {
+        // Mostly text without escapes, so that whole blocks of it take the wide path.
+        bool plain = round % 3 != 0;
+        std::size_t choices = plain ? 11 : std::size(samples);
+        std::u16string units(random() % 40, u'a');
+        for (char16_t& unit : units)
+            unit = random() % 4 == 0 ? char16_t(0x20 + random() % 0xFFE0) : samples[random() % choices];
+        if (plain)
+            for (char16_t& unit : units)
+                if (unit < 0x80 && (unit == '"' || unit == '\\' || unit == '/'))
+                    unit = u'x';
+        EXPECT_EQ(writtenString(units), expectedFor(units)) << "round " << round;
+    }
 }
 
 TEST(JSONStringRule, KeysFollowTheStringRule) {
