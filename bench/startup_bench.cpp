@@ -223,22 +223,14 @@ struct Measured {
     std::optional<double> firstFrameCpuMs; // the CPU spent by then
 };
 
-// The CPU time of `pid`'s threads so far, from the scheduler's own count (nanoseconds, unlike the
-// clock ticks of /proc/PID/stat).
+// The CPU time `pid` has used so far, all its threads together, ended ones included: the
+// process's CPU-time clock, in nanoseconds (unlike the clock ticks of /proc/PID/stat).
 std::optional<double> cpuMsOf(pid_t pid) {
-    std::error_code error;
-    double total = 0;
-    bool any = false;
-    for (const auto& task :
-         std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
-        std::ifstream schedstat(task.path() / "schedstat");
-        double nanoseconds = 0;
-        if (schedstat >> nanoseconds) {
-            total += nanoseconds / 1e6;
-            any = true;
-        }
-    }
-    return any ? std::optional<double>(total) : std::nullopt;
+    clockid_t clock{};
+    timespec used{};
+    if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &used) != 0)
+        return std::nullopt;
+    return double(used.tv_sec) * 1e3 + double(used.tv_nsec) / 1e6;
 }
 
 std::vector<std::string> childEnvironment(const std::filesystem::path& scratch) {
