@@ -67,55 +67,47 @@ std::shared_ptr<Image> loadImageFile(Trace& trace, const std::string& path, cons
     return std::make_shared<Image>(fileName, std::move(loaded), scale);
 }
 
-std::shared_ptr<Image> ImageCache::load(const std::string& fileName, float scale) {
-    if (auto file = imagePath(m_trace, fileName, scale)) // a missing picture is logged there
-        return loadImageFile(m_trace, file->path, fileName, file->scale);
-    return nullptr;
+std::shared_ptr<Image> ImageCache::decode(Decoding& decoding) {
+    std::call_once(decoding.once, [&] {
+        // A missing picture is logged by imagePath.
+        if (auto file = imagePath(m_trace, decoding.fileName, decoding.scale))
+            decoding.image = loadImageFile(m_trace, file->path, decoding.fileName, file->scale);
+    });
+    return decoding.image;
 }
 
 std::shared_ptr<Image> ImageCache::imageNamed(const std::string& fileName) {
-    // Decoded outside the lock, so that a prefetch on another thread goes on meanwhile.
-    std::promise<std::shared_ptr<Image>> decoded;
-    Pending pending;
-    float scale = 1;
-    bool ours = false;
+    std::shared_ptr<Decoding> decoding;
     {
         std::lock_guard lock(m_mutex);
-        if (auto found = m_images.find(fileName); found != m_images.end()) {
-            pending = found->second;
-        } else {
-            pending = decoded.get_future().share();
-            m_images.emplace(fileName, pending);
-            scale = m_scale;
-            ours = true;
-        }
+        auto& entry = m_images[fileName];
+        if (!entry)
+            entry = std::make_shared<Decoding>(fileName, m_scale);
+        decoding = entry;
     }
-    if (ours)
-        decoded.set_value(load(fileName, scale));
-    return pending.get();
+    // Outside the lock, so that a prefetch on another thread goes on meanwhile.
+    return decode(*decoding);
 }
 
 void ImageCache::prefetch(BackgroundWork& work, const std::vector<std::string>& fileNames) {
-    using Job = std::pair<std::string, std::promise<std::shared_ptr<Image>>>;
-    auto jobs = std::make_shared<std::vector<Job>>();
-    float scale = 1;
+    auto decodings = std::make_shared<std::vector<std::shared_ptr<Decoding>>>();
     {
         std::lock_guard lock(m_mutex);
-        scale = m_scale;
         for (const auto& fileName : fileNames) {
-            if (m_images.contains(fileName))
+            auto& entry = m_images[fileName];
+            if (entry)
                 continue;
-            std::promise<std::shared_ptr<Image>> decoded;
-            m_images.emplace(fileName, decoded.get_future().share());
-            jobs->emplace_back(fileName, std::move(decoded));
+            entry = std::make_shared<Decoding>(fileName, m_scale);
+            decodings->push_back(entry);
         }
     }
-    if (jobs->empty())
+    if (decodings->empty())
         return;
-    // A new scale meanwhile drops these from the cache; whoever asks then decodes anew.
-    auto decodeAll = [this, jobs, scale] {
-        for (auto& [fileName, decoded] : *jobs)
-            decoded.set_value(load(fileName, scale));
+    // In order; the screen, asking for a picture not yet begun, decodes it itself meanwhile. A new
+    // scale drops these from the cache, and whoever asks then decodes anew.
+    auto decodeAll = [this, decodings] {
+        for (const auto& decoding : *decodings)
+            decode(*decoding);
     };
     if (!work.start([decodeAll](std::stop_token) { decodeAll(); }))
         decodeAll();

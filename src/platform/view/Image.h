@@ -7,11 +7,11 @@
 #include "platform/core/Trace.h"
 #include "platform/geometry/Geometry.h"
 
-#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace torvane::platform {
@@ -54,14 +54,23 @@ class ImageCache {
     void prefetch(BackgroundWork& work, const std::vector<std::string>& fileNames);
 
   private:
-    using Pending = std::shared_future<std::shared_ptr<Image>>;
+    // A picture decoded once by whichever thread comes to it first, the prefetch or the screen;
+    // a thread that comes while another decodes waits for it.
+    struct Decoding {
+        Decoding(std::string name, float pixelsPerPoint) : fileName(std::move(name)), scale(pixelsPerPoint) {}
 
-    [[nodiscard]] std::shared_ptr<Image> load(const std::string& fileName, float scale);
+        std::string fileName;
+        float scale{1};
+        std::once_flag once;
+        std::shared_ptr<Image> image;
+    };
+
+    [[nodiscard]] std::shared_ptr<Image> decode(Decoding& decoding);
 
     Trace& m_trace;
     std::mutex m_mutex;
     float m_scale{1};
-    std::map<std::string, Pending, std::less<>> m_images;
+    std::map<std::string, std::shared_ptr<Decoding>, std::less<>> m_images;
 };
 
 // Decodes a PNG file; null, with a console line, when it cannot.
