@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
 
     auto path = applicationLibrary();
     // Never closed: the application's exit handlers and static objects live in it until the end.
-    void* application = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Bound lazily, as a program's own libraries are: binding all of SDL's and the others' symbols
+    // at once cost more CPU than drawing the first frame.
+    void* application = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
     auto run = application ? reinterpret_cast<AppMain>(::dlsym(application, "torvane_main")) : nullptr;
     if (!run) {
         std::fprintf(stderr, "torvane: cannot load the application %s: %s\n", path.c_str(), ::dlerror());
