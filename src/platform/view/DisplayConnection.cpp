@@ -68,6 +68,9 @@ void DisplayConnection::guardBeforeVideo() {
         set(ignoreProtocolError);
     if (auto set = symbol<SetIOErrorHandler>(m_xlib, "XSetIOErrorHandler"))
         set(quietlyLoseConnection);
+    // From the first event on: a window destroyed while it is being made would otherwise leave
+    // its DestroyNotify unseen and the run going on without a window.
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
 
 void DisplayConnection::watch(SDL_Window* window) {

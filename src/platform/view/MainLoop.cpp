@@ -138,8 +138,10 @@ bool MainLoop::openWindow() {
         m_parts.trace.log(std::string("screen: cannot open a window: ") + SDL_GetError());
         return false;
     }
-    setWindowIcon(m_window.get(), m_parts.trace);
+    // Watched before anything else: a window closed or a display lost while the start goes on
+    // must already end the run as a quit.
     m_display.watch(m_window.get());
+    setWindowIcon(m_window.get(), m_parts.trace);
     m_sdlRenderer = createWindowRenderer(m_window.get(), m_parts.trace);
     if (!m_sdlRenderer)
         return false;
