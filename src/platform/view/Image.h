@@ -65,7 +65,8 @@ class ImageCache {
         std::shared_ptr<Image> image;
     };
 
-    [[nodiscard]] std::shared_ptr<Image> decode(Decoding& decoding);
+    // The decoded picture; the prefetch decodes for the cache alone and lets it go.
+    std::shared_ptr<Image> decode(Decoding& decoding);
 
     Trace& m_trace;
     std::mutex m_mutex;
