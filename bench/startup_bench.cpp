@@ -595,6 +595,17 @@ const char* verdict(bool met) {
     return met ? "met" : "missed";
 }
 
+// "LINE_ms=A FLOOR_ms=F ratio=R goal<=G met": the application's median against the floor's;
+// nothing when either was not measured.
+void printAgainstFloor(const char* line, const Figures& app, const Figures& floor, const char* floorName,
+                       double goal) {
+    if (app.empty() || floor.empty())
+        return;
+    double ratio = app.median() / floor.median();
+    std::printf("%s_ms=%.1f %s_ms=%.1f ratio=%.2f goal<=%.1f %s\n", line, app.median(), floorName,
+                floor.median(), ratio, goal, verdict(ratio <= goal));
+}
+
 // The view demo prints "N frames drawn, median X ms CPU, slowest Y ms".
 std::optional<double> viewDemoMedian(const std::string& log) {
     std::ifstream in(log);
@@ -782,9 +793,7 @@ int main(int argc, char** argv) {
 
     double floorMs = floorWall.median();
     if (haveApp && !appFirstFrame.empty()) {
-        double ratio = appFirstFrame.median() / floorMs;
-        std::printf("startup first_frame_ms=%.1f floor_ms=%.1f ratio=%.2f goal<=%.1f %s\n",
-                    appFirstFrame.median(), floorMs, ratio, firstFrameGoal, verdict(ratio <= firstFrameGoal));
+        printAgainstFloor("startup first_frame", appFirstFrame, floorWall, "floor", firstFrameGoal);
     } else {
         std::printf("startup first_frame_ms=- floor_ms=%.1f ratio=-\n", floorMs);
     }
@@ -796,12 +805,8 @@ int main(int argc, char** argv) {
         std::printf("startup torch_ms=- ratio=-\n");
     }
     // The floor's CPU is taken to its exit, a little more than to its frame.
-    if (haveApp && !appFrameCpu.empty()) {
-        double ratio = appFrameCpu.median() / floorCpu.median();
-        std::printf("startup first_frame_cpu_ms=%.1f floor_cpu_ms=%.1f ratio=%.2f goal<=%.1f %s\n",
-                    appFrameCpu.median(), floorCpu.median(), ratio, firstFrameCpuGoal,
-                    verdict(ratio <= firstFrameCpuGoal));
-    }
+    if (haveApp)
+        printAgainstFloor("startup first_frame_cpu", appFrameCpu, floorCpu, "floor_cpu", firstFrameCpuGoal);
     double peak = std::max(appRss.empty() ? 0 : appRss.max(), openingRss.empty() ? 0 : openingRss.max());
     if (!frameCpu.empty()) {
         std::printf("frames median_cpu_ms=%.2f frames=%.0f peak_rss_mb=%.1f goal<%.0fms,<%.0fMB %s,%s\n",
@@ -812,18 +817,8 @@ int main(int argc, char** argv) {
     }
     if (!demoFrame.empty())
         std::printf("frames view_demo_median_cpu_ms=%.2f\n", demoFrame.median());
-    if (!windowFrame.empty() && !windowFloorFrame.empty()) {
-        double ratio = windowFrame.median() / windowFloorFrame.median();
-        std::printf("window first_frame_ms=%.1f floor_ms=%.1f ratio=%.2f goal<=%.1f %s\n",
-                    windowFrame.median(), windowFloorFrame.median(), ratio, firstFrameGoal,
-                    verdict(ratio <= firstFrameGoal));
-    }
-    if (!windowCpu.empty() && !windowFloorCpu.empty()) {
-        double ratio = windowCpu.median() / windowFloorCpu.median();
-        std::printf("window first_frame_cpu_ms=%.1f floor_cpu_ms=%.1f ratio=%.2f goal<=%.1f %s\n",
-                    windowCpu.median(), windowFloorCpu.median(), ratio, firstFrameCpuGoal,
-                    verdict(ratio <= firstFrameCpuGoal));
-    }
+    printAgainstFloor("window first_frame", windowFrame, windowFloorFrame, "floor", firstFrameGoal);
+    printAgainstFloor("window first_frame_cpu", windowCpu, windowFloorCpu, "floor_cpu", firstFrameCpuGoal);
     if (!windowRss.empty())
         std::printf("window peak_rss_mb=%.1f goal<=%.0fMB %s\n", windowRss.max(), windowMemoryGoalMb,
                     verdict(windowRss.max() <= windowMemoryGoalMb));

@@ -15,7 +15,6 @@
 #include "platform/view/MainLoop.h"
 #include "rating/RatingLaunches.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -56,11 +55,7 @@ extern "C" __attribute__((visibility("default"))) int torvane_main(int argc, cha
         platform::keepTorchLitAtStart(platform::ledRoot());
     // The quits the launcher holds back stay held until SDL turns them into a quit of the loop
     // (below): one that comes while the application starts ends it as a quit does, status 0.
-    sigset_t quits;
-    sigemptyset(&quits);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&quits, signal);
-    sigprocmask(SIG_BLOCK, &quits, nullptr);
+    platform::holdQuits(true);
 
     auto commandLine =
         app::parseCommandLine(std::span<const char* const>(argv + 1, std::size_t(argc > 0 ? argc - 1 : 0)));
@@ -123,7 +118,7 @@ extern "C" __attribute__((visibility("default"))) int torvane_main(int argc, cha
     platform::MainLoop loop(context.mainLoopParts(), loopOptions);
     // SDL's quit on SIGINT and SIGTERM goes behind the torch's handlers, which were installed first.
     platform::chainTorchHandlersTo([&loop] { loop.listenForQuit(); });
-    sigprocmask(SIG_UNBLOCK, &quits, nullptr);
+    platform::holdQuits(false);
     if (!loop.open())
         return 1;
     context.application.setMainScreenSize(loop.screenSize());

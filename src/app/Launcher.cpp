@@ -16,7 +16,6 @@
 #include "platform/torch/LedAccess.h"
 #include "platform/torch/TorchAtStart.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -43,11 +42,7 @@ std::string applicationLibrary() {
 } // namespace
 
 int main(int argc, char** argv) {
-    sigset_t quits;
-    sigemptyset(&quits);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP})
-        sigaddset(&quits, signal);
-    sigprocmask(SIG_BLOCK, &quits, nullptr);
+    torvane::platform::holdQuits(true);
 
     // Only a start that will run lights: not --help, --version or a command line the application
     // will refuse.

@@ -5,6 +5,7 @@
 #include "platform/core/UniqueFd.h"
 #include "platform/torch/TorchGuard.h"
 
+#include <csignal>
 #include <fcntl.h>
 
 namespace torvane::platform {
@@ -50,6 +51,14 @@ bool switchTorchOnAtStart(LedAccess& access, const std::optional<std::string>& g
 void keepTorchLitAtStart(const std::string& ledRoot) {
     if (auto led = findTorchLed(ledRoot))
         installTorchOffHandlers(*led);
+}
+
+void holdQuits(bool held) {
+    sigset_t quits;
+    sigemptyset(&quits);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&quits, signal);
+    sigprocmask(held ? SIG_BLOCK : SIG_UNBLOCK, &quits, nullptr);
 }
 
 } // namespace torvane::platform

@@ -31,4 +31,8 @@ bool switchTorchOnAtStart(LedAccess& access, const std::optional<std::string>& g
 // lighting it here would have installed it.
 void keepTorchLitAtStart(const std::string& ledRoot);
 
+// The quits (SIGINT, SIGTERM, SIGHUP) held back from the launcher's start until the application
+// can make them a quit of its loop: blocked (`true`) or let through.
+void holdQuits(bool held);
+
 } // namespace torvane::platform

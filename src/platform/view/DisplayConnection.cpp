@@ -78,7 +78,6 @@ void DisplayConnection::watch(SDL_Window* window) {
     SDL_VERSION(&info.version);
     if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
         return;
-    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     // Since libX11 1.7; without it a lost connection still ends the process, with status 1.
     if (auto set = symbol<SetExitHandler>(m_xlib, "XSetIOErrorExitHandler")) {
         set(info.info.x11.display, onConnectionLost, this);
