@@ -107,10 +107,14 @@ TEST(Pictures, ReadByTheApplicationAsSdlImageReadsThem) {
         for (int scale = 1; scale <= 3; ++scale) {
             auto path = builtResource(variantName(picture.name, scale));
             std::string whyNot;
-            auto ours = torvane::platform::readPng(path, whyNot);
+            auto read = torvane::platform::readPng(path, whyNot);
+            const auto& ours = read.surface;
             ASSERT_TRUE(ours) << path << ": " << whyNot;
             torvane::platform::SurfacePointer reference(IMG_Load(path.c_str()));
             ASSERT_TRUE(reference) << IMG_GetError();
+            // Taken as opaque without a look at its pixels only when the file cannot say otherwise.
+            EXPECT_EQ(read.opaque, reference->format->Amask == 0 && !SDL_HasColorKey(reference.get()))
+                << path;
             torvane::platform::SurfacePointer theirs(
                 SDL_ConvertSurfaceFormat(reference.get(), ours->format->format, 0));
             ASSERT_EQ(ours->w, theirs->w);
@@ -125,6 +129,6 @@ TEST(Pictures, ReadByTheApplicationAsSdlImageReadsThem) {
         }
     }
     std::string whyNot;
-    EXPECT_FALSE(torvane::platform::readPng(builtResource("tray_up.mp3"), whyNot));
+    EXPECT_FALSE(torvane::platform::readPng(builtResource("tray_up.mp3"), whyNot).surface);
     EXPECT_FALSE(whyNot.empty());
 }

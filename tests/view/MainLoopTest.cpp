@@ -168,7 +168,7 @@ TEST(HeadlessShot, IsWrittenAtTheWindowsPixelSize) {
     auto file = t.folder / "shot.png";
     EXPECT_EQ(loop.runScript({wait(0.1), shot(file.string())}), 0);
     std::string whyNot;
-    SurfacePointer picture = readPng(file, whyNot);
+    SurfacePointer picture = readPng(file, whyNot).surface;
     ASSERT_NE(picture, nullptr) << whyNot;
     EXPECT_EQ(picture->w, 640);
     EXPECT_EQ(picture->h, 960);

@@ -1,6 +1,5 @@
 #include "platform/view/Animator.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -29,7 +28,8 @@ void Animator::commitAnimations() {
         return;
     auto block = std::move(m_open.back());
     m_open.pop_back();
-    m_trace.record("anim.begin", {{"id", block->identifier ? block->identifier : ""}, {"duration", block->duration}});
+    m_trace.record("anim.begin",
+                   {{"id", block->identifier ? block->identifier : ""}, {"duration", block->duration}});
     m_running.push_back(std::move(block));
     m_needsDisplay.set();
 }

@@ -32,9 +32,9 @@ bool everyPixelOpaque(SDL_Surface* surface) {
 
 } // namespace
 
-Image::Image(std::string fileName, SurfacePointer surface, float scale)
+Image::Image(std::string fileName, SurfacePointer surface, float scale, bool knownOpaque)
     : m_fileName(std::move(fileName)), m_surface(std::move(surface)), m_scale(scale > 0 ? scale : 1),
-      m_opaque(everyPixelOpaque(m_surface.get())) {}
+      m_opaque(knownOpaque || everyPixelOpaque(m_surface.get())) {}
 
 Size Image::size() const {
     return {float(m_surface->w) / m_scale, float(m_surface->h) / m_scale};
@@ -50,7 +50,7 @@ void ImageCache::setScale(float scale) {
 std::shared_ptr<Image> loadImageFile(Trace& trace, const std::string& path, const std::string& fileName,
                                      float scale) {
     std::string whyNot;
-    SurfacePointer loaded = readPng(path, whyNot);
+    auto [loaded, opaque] = readPng(path, whyNot);
     if (!loaded) {
         trace.log("image: cannot read " + path + ": " + whyNot);
         return nullptr;
@@ -64,7 +64,7 @@ std::shared_ptr<Image> loadImageFile(Trace& trace, const std::string& path, cons
             return nullptr;
         }
     }
-    return std::make_shared<Image>(fileName, std::move(loaded), scale);
+    return std::make_shared<Image>(fileName, std::move(loaded), scale, opaque);
 }
 
 std::shared_ptr<Image> ImageCache::decode(Decoding& decoding) {

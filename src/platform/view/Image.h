@@ -19,7 +19,8 @@ namespace torvane::platform {
 class Image {
   public:
     // `surface` must not be null; `scale` is the pixels per point of the file (2 for @2x).
-    Image(std::string fileName, SurfacePointer surface, float scale);
+    // `knownOpaque` when the file has no alpha channel, which spares looking at every pixel.
+    Image(std::string fileName, SurfacePointer surface, float scale, bool knownOpaque = false);
 
     [[nodiscard]] const std::string& fileName() const { return m_fileName; }
     [[nodiscard]] SDL_Surface* surface() const { return m_surface.get(); }

@@ -5,6 +5,7 @@
 
 #include <limits>
 #include <memory>
+#include <utility>
 
 namespace torvane::platform {
 
@@ -26,29 +27,30 @@ constexpr auto bgraFormat = PNG_FORMAT_BGRA;
 
 } // namespace
 
-SurfacePointer readPng(const std::string& path, std::string& whyNot) {
+PngPicture readPng(const std::string& path, std::string& whyNot) {
     PngImage png;
     if (!png_image_begin_read_from_file(&png.image, path.c_str())) {
         whyNot = png.message();
-        return nullptr;
+        return {};
     }
+    const bool opaque = (png.image.format & PNG_FORMAT_FLAG_ALPHA) == 0;
     png.image.format = bgraFormat;
     if (png.image.width > std::uint32_t(std::numeric_limits<int>::max() / 4) ||
         png.image.height > std::uint32_t(std::numeric_limits<int>::max())) {
         whyNot = "the picture is too large";
-        return nullptr;
+        return {};
     }
     SurfacePointer surface(SDL_CreateRGBSurfaceWithFormat(0, int(png.image.width), int(png.image.height), 32,
                                                           SDL_PIXELFORMAT_BGRA32));
     if (!surface) {
         whyNot = SDL_GetError();
-        return nullptr;
+        return {};
     }
     if (!png_image_finish_read(&png.image, nullptr, surface->pixels, surface->pitch, nullptr)) {
         whyNot = png.message();
-        return nullptr;
+        return {};
     }
-    return surface;
+    return {std::move(surface), opaque};
 }
 
 bool writePng(SDL_Surface& surface, const std::string& path, std::string& whyNot) {

@@ -10,9 +10,14 @@
 
 namespace torvane::platform {
 
+struct PngPicture {
+    SurfacePointer surface;
+    bool opaque{false}; // the file has no alpha channel
+};
+
 // The picture in SDL_PIXELFORMAT_BGRA32 (ARGB8888 on the machines we run on), straight alpha;
-// null, with libpng's reason in `whyNot`, when the file cannot be read or is not a PNG.
-[[nodiscard]] SurfacePointer readPng(const std::string& path, std::string& whyNot);
+// a null surface, with libpng's reason in `whyNot`, when the file cannot be read or is not a PNG.
+[[nodiscard]] PngPicture readPng(const std::string& path, std::string& whyNot);
 
 // Writes `surface` with its alpha, compressed for speed rather than size; false, with the reason
 // in `whyNot`.

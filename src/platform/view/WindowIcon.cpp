@@ -25,7 +25,7 @@ void setWindowIcon(SDL_Window* window, Trace& trace) {
     if (!path)
         return;
     std::string whyNot;
-    SurfacePointer icon = readPng(*path, whyNot);
+    SurfacePointer icon = readPng(*path, whyNot).surface;
     if (!icon) {
         trace.log("screen: cannot read the window's icon: " + whyNot);
         return;
