@@ -1,3 +1,4 @@
+#include "platform/audio/AudioMixing.h"
 #include "platform/audio/AudioSession.h"
 #include "platform/audio/SoundPlayer.h"
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <thread>
+#include <vector>
 
 using namespace torvane::platform;
 
@@ -218,4 +220,22 @@ TEST(AudioSession, CategoryIsTraced) {
     EXPECT_NE(solo, std::string::npos) << lines;
     EXPECT_NE(ambi, std::string::npos) << lines;
     EXPECT_LT(solo, ambi);
+}
+
+// The audio thread's mixing: loud channels together clip rather than wrap round, a volume scales,
+// loops replay the sound the given number of times more and then the channel falls quiet.
+TEST(AudioMixing, SumsClipsScalesAndLoops) {
+    DecodedSound loud{{30000, -30000, 30000, -30000}}; // two frames
+    std::vector<Voice> voices{{&loud, 0, 1, maxVoiceVolume}, {&loud, 0, 0, maxVoiceVolume / 2}};
+    std::vector<std::int16_t> out(2 * 6, 1);
+    mixVoices(voices, out.data(), 6);
+    EXPECT_EQ(out, (std::vector<std::int16_t>{32767, -32768, 32767, -32768, 30000, -30000, 30000, -30000, 0,
+                                              0, 0, 0}));
+    EXPECT_EQ(voices[0].sound, nullptr);
+    EXPECT_EQ(voices[1].sound, nullptr);
+
+    DecodedSound none{};
+    std::vector<Voice> forever{{&none, 0, -1, maxVoiceVolume}};
+    mixVoices(forever, out.data(), 6);
+    EXPECT_EQ(forever[0].sound, nullptr) << "an empty sound looped for ever must not hang the audio thread";
 }

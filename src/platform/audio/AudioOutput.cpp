@@ -11,23 +11,32 @@ namespace torvane::platform {
 
 namespace {
 
-constexpr int sampleRate = 44100;
-constexpr int channelsOut = 2;
-constexpr int bytesPerFrame = channelsOut * 2; // MIX_DEFAULT_FORMAT is 16-bit
 // About 23 ms at 44.1 kHz: short enough that a click follows the touch.
 constexpr int bufferFrames = 1024;
 // How long the device stays open after the last sound ends: a quick run of touches keeps it.
 constexpr auto idleBeforeLettingGo = std::chrono::seconds(1);
 
-// No format change is allowed, so that every opening has the format the sounds were decoded to;
-// SDL converts for a device that wants another.
-bool openMixerDevice(const MixerLibrary& mixer) {
-    return mixer.openAudioDevice(sampleRate, MIX_DEFAULT_FORMAT, channelsOut, bufferFrames, nullptr, 0) == 0;
+int voiceVolume(float volume) {
+    return int(std::lround(std::clamp(volume, 0.0f, 1.0f) * maxVoiceVolume));
 }
 
-int mixerVolume(float volume) {
-    return int(std::lround(std::clamp(volume, 0.0f, 1.0f) * MIX_MAX_VOLUME));
-}
+// The channels are the audio thread's while the device runs; a closed device has no thread.
+class DeviceLock {
+  public:
+    explicit DeviceLock(SDL_AudioDeviceID device) : m_device(device) {
+        if (m_device)
+            SDL_LockAudioDevice(m_device);
+    }
+    ~DeviceLock() {
+        if (m_device)
+            SDL_UnlockAudioDevice(m_device);
+    }
+    DeviceLock(const DeviceLock&) = delete;
+    DeviceLock& operator=(const DeviceLock&) = delete;
+
+  private:
+    SDL_AudioDeviceID m_device;
+};
 
 } // namespace
 
@@ -35,128 +44,134 @@ std::shared_ptr<AudioOutput> AudioOutputs::shared() {
     std::lock_guard lock(m_mutex);
     if (auto output = m_current.lock())
         return output;
-    if (!std::exchange(m_mixerTried, true)) {
-        std::string whyNot;
-        m_mixer = MixerLibrary::load(whyNot, m_mixerSoname);
-        if (!m_mixer && !std::exchange(m_toldSilent, true))
-            m_trace.log("sound: no mixer, effects are silent: " + whyNot);
-    }
-    auto output = std::make_shared<AudioOutput>(m_trace, m_queue, m_mixer, m_toldSilent);
+    auto output = std::make_shared<AudioOutput>(m_trace, m_queue, m_toldSilent);
     m_toldSilent = m_toldSilent || !output->isUsable();
+    output->letGoWhenIdle();
     m_current = output;
     return output;
 }
 
-AudioOutput::AudioOutput(Trace& trace, MainQueue& queue, std::shared_ptr<const MixerLibrary> mixer,
-                         bool quiet)
-    : m_trace(trace), m_queue(queue), m_mixer(std::move(mixer)) {
-    if (!m_mixer)
-        return;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        if (!quiet)
-            m_trace.log(std::string("sound: no audio device, effects are silent: ") + SDL_GetError());
-        return;
-    }
-    // Every effect is MP3: without its decoder each would fail alone; one line says why.
-    if ((m_mixer->init(MIX_INIT_MP3) & MIX_INIT_MP3) == 0 && !quiet)
-        m_trace.log(std::string("sound: no MP3 decoder, effects cannot be played: ") + Mix_GetError());
-    if (!openMixerDevice(*m_mixer)) {
-        if (!quiet)
-            m_trace.log(std::string("sound: no audio device, effects are silent: ") + Mix_GetError());
-        m_mixer->quit();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return;
-    }
-    m_mixer->allocateChannels(0);
-    m_usable = true;
-    m_deviceOpen = true;
+AudioOutput::AudioOutput(Trace& trace, MainQueue& queue, bool quiet) : m_trace(trace), m_queue(queue) {
+    m_usable = openDevice();
+    if (!m_usable && !quiet)
+        m_trace.log(std::string("sound: no audio device, effects are silent: ") + SDL_GetError());
 }
 
 AudioOutput::~AudioOutput() {
-    if (!m_usable)
-        return;
     closeDevice();
-    m_mixer->quit();
 }
 
 bool AudioOutput::openDevice() {
-    if (m_deviceOpen)
+    if (m_device)
         return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 || !openMixerDevice(*m_mixer)) {
-        // The device went while it was let go (a headset unplugged with no other output, a sound
-        // server that stopped): this sound is silent and the next tries again.
-        if (!m_toldReopenFailed)
-            m_trace.log(std::string("sound: the audio device could not be opened again: ") + SDL_GetError());
-        m_toldReopenFailed = true;
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    // No format change is allowed, so that every opening has the format the sounds were decoded
+    // to; SDL converts for a device that wants another.
+    SDL_AudioSpec wanted{};
+    wanted.freq = soundRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = soundChannels;
+    wanted.samples = bufferFrames;
+    wanted.callback = &AudioOutput::fill;
+    wanted.userdata = this;
+    m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    if (!m_device) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    // A new opening starts with the mixer's default channels at full volume.
-    m_mixer->allocateChannels(m_channels);
-    m_deviceOpen = true;
+    SDL_PauseAudioDevice(m_device, 0);
     return true;
 }
 
 void AudioOutput::closeDevice() {
-    if (!m_deviceOpen)
+    if (!m_device)
         return;
-    m_mixer->haltChannel(-1);
-    m_mixer->closeAudio();
+    // Closing waits for the audio thread, so the channels are the main thread's again after it.
+    SDL_CloseAudioDevice(std::exchange(m_device, 0));
+    for (Voice& voice : m_voices)
+        voice.sound = nullptr;
     // The subsystem too: some backends (PulseAudio's) keep a thread of their own while it runs.
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    m_deviceOpen = false;
+}
+
+void AudioOutput::fill(void* output, Uint8* stream, int length) {
+    auto& self = *static_cast<AudioOutput*>(output);
+    constexpr int frameBytes = soundChannels * int(sizeof(std::int16_t));
+    mixVoices(self.m_voices, reinterpret_cast<std::int16_t*>(stream), std::size_t(length / frameBytes));
 }
 
 int AudioOutput::allocateChannel() {
     if (!m_usable)
         return -1;
-    int channel = m_channels++;
-    if (m_deviceOpen)
-        m_mixer->allocateChannels(m_channels);
-    return channel;
+    DeviceLock lock(m_device);
+    m_voices.emplace_back();
+    return int(m_voices.size()) - 1;
 }
 
-bool AudioOutput::holdForDecoding() {
-    if (!m_usable || !openDevice())
-        return false;
-    letGoAfter(std::max(m_quietAt, Clock::now()));
-    return true;
-}
-
-ChunkPointer AudioOutput::decode(const std::string& path) {
-    if (!m_usable)
+std::shared_ptr<const DecodedSound> AudioOutput::decode(const std::string& path, std::string& whyNot) {
+    if (!m_usable) {
+        whyNot = "no audio device";
         return nullptr;
-    // The stream is closed by the mixer whether or not it decodes (its last argument).
-    return ChunkPointer(m_mixer->loadWavRw(SDL_RWFromFile(path.c_str(), "rb"), 1), {m_mixer->freeChunk});
+    }
+    auto& known = m_decoded[path];
+    auto sound = known.lock();
+    if (!sound)
+        known = sound = decodeSoundFile(path, whyNot);
+    return sound;
 }
 
-bool AudioOutput::play(int channel, Mix_Chunk& chunk, int loops, float volume) {
-    if (!m_usable || channel < 0 || channel >= m_channels || !openDevice())
+bool AudioOutput::play(int channel, const DecodedSound& sound, int loops, float volume) {
+    if (!m_usable || channel < 0 || channel >= int(m_voices.size()))
         return false;
-    m_mixer->volume(channel, mixerVolume(volume));
-    if (m_mixer->playChannelTimed(channel, &chunk, loops, -1) < 0)
+    if (!openDevice()) {
+        // The device went while it was let go (a headset unplugged with no other output, a sound
+        // server that stopped): this sound is silent and the next tries again.
+        if (!std::exchange(m_toldReopenFailed, true))
+            m_trace.log(std::string("sound: the audio device could not be opened again: ") + SDL_GetError());
         return false;
+    }
+    {
+        DeviceLock lock(m_device);
+        m_voices[std::size_t(channel)] = {&sound, 0, loops, voiceVolume(volume)};
+    }
     // A sound that loops for ever is looked at again each second while it plays.
-    auto once = std::chrono::duration<double>(double(chunk.alen) / (sampleRate * bytesPerFrame));
+    auto once = std::chrono::duration<double>(sound.seconds());
     auto playing = loops < 0 ? std::chrono::duration<double>(idleBeforeLettingGo) : once * (loops + 1);
     m_quietAt = std::max(m_quietAt, Clock::now() + std::chrono::duration_cast<Clock::duration>(playing));
     letGoAfter(m_quietAt);
     return true;
 }
 
-bool AudioOutput::isPlaying(int channel, const Mix_Chunk& chunk) const {
-    return m_deviceOpen && channel >= 0 && channel < m_channels && m_mixer->playing(channel) != 0 &&
-           m_mixer->getChunk(channel) == &chunk;
+bool AudioOutput::isPlaying(int channel, const DecodedSound& sound) const {
+    if (!m_device || channel < 0 || channel >= int(m_voices.size()))
+        return false;
+    DeviceLock lock(m_device);
+    return m_voices[std::size_t(channel)].sound == &sound;
 }
 
 void AudioOutput::setVolume(int channel, float volume) {
-    if (m_deviceOpen && channel >= 0 && channel < m_channels)
-        m_mixer->volume(channel, mixerVolume(volume));
+    if (channel < 0 || channel >= int(m_voices.size()))
+        return;
+    DeviceLock lock(m_device);
+    m_voices[std::size_t(channel)].volume = voiceVolume(volume);
 }
 
 void AudioOutput::stop(int channel) {
-    if (m_deviceOpen && channel >= 0 && channel < m_channels)
-        m_mixer->haltChannel(channel);
+    if (channel < 0 || channel >= int(m_voices.size()))
+        return;
+    DeviceLock lock(m_device);
+    m_voices[std::size_t(channel)].sound = nullptr;
+}
+
+bool AudioOutput::anyPlaying() const {
+    DeviceLock lock(m_device);
+    return std::any_of(m_voices.begin(), m_voices.end(), [](const Voice& voice) { return voice.sound; });
+}
+
+void AudioOutput::letGoWhenIdle() {
+    if (m_device)
+        letGoAfter(std::max(m_quietAt, Clock::now()));
 }
 
 void AudioOutput::letGoAfter(Clock::time_point moment) {
@@ -172,12 +187,12 @@ void AudioOutput::letGoAfter(Clock::time_point moment) {
 }
 
 void AudioOutput::letGoIfIdle() {
-    if (!m_deviceOpen)
+    if (!m_device)
         return;
     auto now = Clock::now();
     if (now < m_quietAt + idleBeforeLettingGo) {
         letGoAfter(m_quietAt);
-    } else if (m_mixer->playing(-1) > 0) {
+    } else if (anyPlaying()) {
         m_quietAt = now; // a looping sound, or one the clock's estimate ended too soon
         letGoAfter(m_quietAt);
     } else {

@@ -1,7 +1,5 @@
 #include "platform/audio/SoundPlayer.h"
 
-#include <SDL_mixer.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -22,11 +20,12 @@ SoundPlayer::playerWithContentsOfFile(AudioOutputs& outputs, const std::string& 
         return nullptr;
     }
     std::unique_ptr<SoundPlayer> player(new SoundPlayer(trace, std::move(name), outputs.shared()));
-    if (!player->m_output->holdForDecoding())
+    if (!player->m_output->isUsable())
         return player;
-    player->m_chunk = player->m_output->decode(path);
-    if (!player->m_chunk) {
-        trace.log("sound: cannot decode " + path + ": " + Mix_GetError());
+    std::string whyNot;
+    player->m_sound = player->m_output->decode(path, whyNot);
+    if (!player->m_sound) {
+        trace.log("sound: cannot decode " + path + ": " + whyNot);
         return nullptr;
     }
     player->m_channel = player->m_output->allocateChannel();
@@ -39,26 +38,26 @@ SoundPlayer::~SoundPlayer() {
 
 void SoundPlayer::setVolume(float volume) {
     m_volume = std::isnan(volume) ? 0.0f : std::clamp(volume, 0.0f, 1.0f);
-    if (m_chunk && isPlaying())
+    if (m_sound && isPlaying())
         m_output->setVolume(m_channel, m_volume);
 }
 
 bool SoundPlayer::play() {
     m_trace.record("sound.play", {{"player", m_name}});
-    if (!m_chunk || m_channel < 0)
+    if (!m_sound || m_channel < 0)
         return false;
     if (isPlaying())
         return true;
-    return m_output->play(m_channel, *m_chunk, m_numberOfLoops, m_volume);
+    return m_output->play(m_channel, *m_sound, m_numberOfLoops, m_volume);
 }
 
 void SoundPlayer::stop() {
-    if (m_chunk)
+    if (m_sound)
         m_output->stop(m_channel);
 }
 
 bool SoundPlayer::isPlaying() const {
-    return m_chunk && m_output->isPlaying(m_channel, *m_chunk);
+    return m_sound && m_output->isPlaying(m_channel, *m_sound);
 }
 
 } // namespace torvane::platform

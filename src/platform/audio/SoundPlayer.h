@@ -1,8 +1,8 @@
 #pragma once
 
-// A sound effect player (the role of AVAudioPlayer), on SDL2_mixer through its AudioOutput. Each player holds
-// its own decoded sound and its own mixer channel, so players of the same file overlap. The sound is decoded
-// when the player is made: nothing is read or decoded at a touch.
+// A sound effect player (the role of AVAudioPlayer), on SDL's audio through its AudioOutput. Each player has
+// its own channel, so players of the same file overlap; they share the file's decoded sound. The sound is
+// decoded when the player is made: nothing is read or decoded at a touch.
 //
 //     auto player = SoundPlayer::playerWithContentsOfFile(outputs, path, "audioPlayerPickLensCover[2]");
 //     if (player) { player->setVolume(0.5f); player->setNumberOfLoops(0); player->prepareToPlay(); }
@@ -14,7 +14,7 @@
 // `sound.play`, and plays nothing.
 
 #include "platform/audio/AudioOutput.h"
-#include "platform/audio/MixerLibrary.h"
+#include "platform/audio/SoundFile.h"
 
 #include <memory>
 #include <string>
@@ -36,7 +36,7 @@ class SoundPlayer {
     // 0 plays once, n plays n + 1 times, a negative number loops until stopped.
     void setNumberOfLoops(int loops) { m_numberOfLoops = loops; }
     // The sound is decoded already; kept for the role's sake. True when the player can sound.
-    bool prepareToPlay() { return m_chunk != nullptr; }
+    bool prepareToPlay() { return m_sound != nullptr; }
     // Starts the sound; a player that is playing keeps playing, it does not start over.
     // Traces `sound.play` every time, even when silent. False when nothing sounds.
     bool play();
@@ -52,10 +52,8 @@ class SoundPlayer {
 
     Trace& m_trace;
     std::string m_name;
-    // Declared before the chunk, so the chunk is freed while the output, and the mixer it holds,
-    // are still there.
     std::shared_ptr<AudioOutput> m_output;
-    ChunkPointer m_chunk; // nullptr when silent
+    std::shared_ptr<const DecodedSound> m_sound; // nullptr when silent
     int m_channel{-1};
     float m_volume{1.0f};
     int m_numberOfLoops{0};

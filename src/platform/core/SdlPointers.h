@@ -1,9 +1,9 @@
 #pragma once
 
 // Owners of the objects that SDL and its companion libraries hand out, so that each is freed once,
-// by the function its library pairs with it, whichever way the owner goes. The companion libraries
-// (fonts, sound chunks) are opened at run time, so their objects are freed through the loaded
-// function instead (`FontPointer` in alert/TtfLibrary.h, `ChunkPointer` in audio/MixerLibrary.h).
+// by the function its library pairs with it, whichever way the owner goes. The fonts' library is
+// opened at run time, so its objects are freed through the loaded function instead (`FontPointer`
+// in alert/TtfLibrary.h).
 
 #include <SDL.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// A shared library opened at run time (dlopen), for what a start does not need: the network, the
-// mixer and the alert's fonts are loaded at their first use, so that the dynamic loader has less
+// A shared library opened at run time (dlopen), for what a start does not need: the network and
+// the alert's fonts are loaded at their first use, so that the dynamic loader has less
 // to do before the first frame. Closed when the last holder goes.
 
 #include <memory>
@@ -12,9 +12,8 @@ namespace torvane::platform {
 class SharedLibrary {
   public:
     // Whether closing the last handle may unmap the library. Some keep what they allocate in their
-    // own statics for the process's life (fontconfig its caches, the OpenMP runtime that
-    // SDL2_mixer's FluidSynth pulls in its settings) with no safe way to free it while another part
-    // of the process may still use them; unmapped, that memory would be lost rather than held.
+    // own statics for the process's life (fontconfig its caches) with no safe way to free it while another
+    // part of the process may still use them; unmapped, that memory would be lost rather than held.
     enum class Unloading { Unmap, KeepMapped };
 
     // Null, with dlerror's reason in `whyNot`, when `soname` cannot be opened.

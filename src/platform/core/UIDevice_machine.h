@@ -20,5 +20,4 @@ namespace torvane::platform {
 // unreadable file counts as absent; none only when uname fails as well.
 [[nodiscard]] std::optional<std::string> hardwareModel(const std::filesystem::path& root);
 
-
 } // namespace torvane::platform
