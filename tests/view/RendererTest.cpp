@@ -55,10 +55,19 @@ TEST(Image, ImageNamedTakesTheSharpestVariantAndToleratesMissingFiles) {
     images.setScale(2);
     auto dot = images.imageNamed("dot.png");
     ASSERT_TRUE(dot);
-    EXPECT_EQ(dot->surface()->w, 20);
+    EXPECT_EQ(dot->surface(t.context.trace)->w, 20);
     EXPECT_FLOAT_EQ(dot->size().width, 10);
     EXPECT_EQ(images.imageNamed("dot.png"), dot); // loaded once
     EXPECT_EQ(images.imageNamed("missing.png"), nullptr);
+
+    // Held once: the texture takes the pixels, and the file gives them again for a lost texture.
+    Offscreen screen(10, 10);
+    Renderer renderer(screen.sdl.get(), t.context.trace);
+    ASSERT_TRUE(renderer.texture(dot));
+    EXPECT_FALSE(dot->holdsPixels());
+    EXPECT_FLOAT_EQ(dot->size().width, 10);
+    renderer.forgetTextures();
+    EXPECT_TRUE(renderer.texture(dot));
 
     // A file that is not a picture gives no image either.
     t.folder.write("bad.png", "not a png");

@@ -30,14 +30,49 @@ bool everyPixelOpaque(SDL_Surface* surface) {
     return opaque;
 }
 
+// The PNG at `path` in the one pixel format of every picture; a null surface, with a console
+// line, when it cannot be read.
+PngPicture readPicture(Trace& trace, const std::string& path) {
+    std::string whyNot;
+    PngPicture picture = readPng(path, whyNot);
+    if (!picture.surface) {
+        trace.log("image: cannot read " + path + ": " + whyNot);
+        return {};
+    }
+    // The software renderer's own format, so drawing never converts. It is what the PNG reader
+    // gives on a little-endian machine.
+    if (picture.surface->format->format != SDL_PIXELFORMAT_ARGB8888) {
+        picture.surface.reset(SDL_ConvertSurfaceFormat(picture.surface.get(), SDL_PIXELFORMAT_ARGB8888, 0));
+        if (!picture.surface)
+            trace.log("image: cannot convert " + path + ": " + SDL_GetError());
+    }
+    return picture;
+}
+
 } // namespace
 
-Image::Image(std::string fileName, SurfacePointer surface, float scale, bool knownOpaque)
-    : m_fileName(std::move(fileName)), m_surface(std::move(surface)), m_scale(scale > 0 ? scale : 1),
+Image::Image(std::string fileName, SurfacePointer surface, float scale, bool knownOpaque, std::string path)
+    : m_fileName(std::move(fileName)), m_path(std::move(path)), m_surface(std::move(surface)),
+      m_width(m_surface->w), m_height(m_surface->h), m_scale(scale > 0 ? scale : 1),
       m_opaque(knownOpaque || everyPixelOpaque(m_surface.get())) {}
 
+SDL_Surface* Image::surface(Trace& trace) {
+    if (!m_surface && !m_path.empty()) {
+        m_surface = readPicture(trace, m_path).surface;
+        // A file changed under us since must not change the picture's size.
+        if (m_surface && (m_surface->w != m_width || m_surface->h != m_height))
+            m_surface.reset();
+    }
+    return m_surface.get();
+}
+
+void Image::letPixelsGo() {
+    if (!m_path.empty())
+        m_surface.reset();
+}
+
 Size Image::size() const {
-    return {float(m_surface->w) / m_scale, float(m_surface->h) / m_scale};
+    return {float(m_width) / m_scale, float(m_height) / m_scale};
 }
 
 void ImageCache::setScale(float scale) {
@@ -49,22 +84,10 @@ void ImageCache::setScale(float scale) {
 
 std::shared_ptr<Image> loadImageFile(Trace& trace, const std::string& path, const std::string& fileName,
                                      float scale) {
-    std::string whyNot;
-    auto [loaded, opaque] = readPng(path, whyNot);
-    if (!loaded) {
-        trace.log("image: cannot read " + path + ": " + whyNot);
+    auto [loaded, opaque] = readPicture(trace, path);
+    if (!loaded)
         return nullptr;
-    }
-    // One pixel format for every picture: the software renderer's own, so drawing never converts.
-    // It is what the PNG reader gives on a little-endian machine.
-    if (loaded->format->format != SDL_PIXELFORMAT_ARGB8888) {
-        loaded.reset(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
-        if (!loaded) {
-            trace.log("image: cannot convert " + path + ": " + SDL_GetError());
-            return nullptr;
-        }
-    }
-    return std::make_shared<Image>(fileName, std::move(loaded), scale, opaque);
+    return std::make_shared<Image>(fileName, std::move(loaded), scale, opaque, path);
 }
 
 std::shared_ptr<Image> ImageCache::decode(Decoding& decoding) {

@@ -20,17 +20,27 @@ class Image {
   public:
     // `surface` must not be null; `scale` is the pixels per point of the file (2 for @2x).
     // `knownOpaque` when the file has no alpha channel, which spares looking at every pixel.
-    Image(std::string fileName, SurfacePointer surface, float scale, bool knownOpaque = false);
+    // `path` is the file the pixels came from, when they did.
+    Image(std::string fileName, SurfacePointer surface, float scale, bool knownOpaque = false,
+          std::string path = {});
 
     [[nodiscard]] const std::string& fileName() const { return m_fileName; }
-    [[nodiscard]] SDL_Surface* surface() const { return m_surface.get(); }
+    // The pixels, read from the file again if they were let go; null when that fails.
+    [[nodiscard]] SDL_Surface* surface(Trace& trace);
+    // A texture holds the pixels now: they are let go if they came from a file, which gives them
+    // again should the texture be lost. A picture is then held once, not twice.
+    void letPixelsGo();
+    [[nodiscard]] bool holdsPixels() const { return m_surface != nullptr; }
     [[nodiscard]] Size size() const; // in points
     // No pixel is translucent: the renderer copies it without blending, ten times faster in software.
     [[nodiscard]] bool isOpaque() const { return m_opaque; }
 
   private:
     std::string m_fileName;
+    std::string m_path;
     SurfacePointer m_surface;
+    int m_width{0};
+    int m_height{0};
     float m_scale{1};
     bool m_opaque{false};
 };

@@ -128,10 +128,12 @@ SDL_Texture* Renderer::texture(const std::shared_ptr<Image>& image) {
             return found->second.texture.get();
         m_textures.erase(found);
     }
-    TexturePointer texture(SDL_CreateTextureFromSurface(m_renderer, image->surface()));
+    SDL_Surface* pixels = image->surface(m_trace);
+    TexturePointer texture(pixels ? SDL_CreateTextureFromSurface(m_renderer, pixels) : nullptr);
     if (!texture) {
         m_trace.log("render: cannot make a texture of " + image->fileName() + ": " + SDL_GetError());
     } else {
+        image->letPixelsGo();
         SDL_SetTextureBlendMode(texture.get(), image->isOpaque() ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
         // Linear filtering where the renderer has it: the pictures are scaled in the opening zoom.
         SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeLinear);
