@@ -60,6 +60,7 @@ std::shared_ptr<platform::ImageView> TorvaneViewController::view() {
 }
 
 void TorvaneViewController::loadView() {
+    m_environment.context.images.finishPrefetch();
     const float H = screenHeight;
     m_view = std::make_shared<platform::ImageView>(m_environment.context.animator, "view", rootFrame(H));
 

@@ -77,8 +77,10 @@ Size Image::size() const {
 
 void ImageCache::setScale(float scale) {
     std::lock_guard lock(m_mutex);
-    if (scale != m_scale)
+    if (scale != m_scale) {
         m_images.clear();
+        m_prefetched.clear();
+    }
     m_scale = scale;
 }
 
@@ -123,6 +125,7 @@ void ImageCache::prefetch(BackgroundWork& work, const std::vector<std::string>& 
             entry = std::make_shared<Decoding>(fileName, m_scale);
             decodings->push_back(entry);
         }
+        m_prefetched = *decodings;
     }
     if (decodings->empty())
         return;
@@ -134,6 +137,16 @@ void ImageCache::prefetch(BackgroundWork& work, const std::vector<std::string>& 
     };
     if (!work.start([decodeAll](std::stop_token) { decodeAll(); }))
         decodeAll();
+}
+
+void ImageCache::finishPrefetch() {
+    std::vector<std::shared_ptr<Decoding>> decodings;
+    {
+        std::lock_guard lock(m_mutex);
+        decodings.swap(m_prefetched);
+    }
+    for (auto decoding = decodings.rbegin(); decoding != decodings.rend(); ++decoding)
+        decode(**decoding);
 }
 
 } // namespace torvane::platform

@@ -63,6 +63,10 @@ class ImageCache {
     // pictures are ready on another core while the start does the rest of its work. A missing or
     // bad picture is said from that thread. Without a thread they are decoded here and now.
     void prefetch(BackgroundWork& work, const std::vector<std::string>& fileNames);
+    // Decodes here, from the far end of the prefetch's list, the pictures it has not begun, and
+    // waits for the one it is on: the two threads meet in the middle, so that the pictures are
+    // ready sooner than the prefetch alone would have them.
+    void finishPrefetch();
 
   private:
     // A picture decoded once by whichever thread comes to it first, the prefetch or the screen;
@@ -83,6 +87,7 @@ class ImageCache {
     std::mutex m_mutex;
     float m_scale{1};
     std::map<std::string, std::shared_ptr<Decoding>, std::less<>> m_images;
+    std::vector<std::shared_ptr<Decoding>> m_prefetched; // in the prefetch's order
 };
 
 // Decodes a PNG file; null, with a console line, when it cannot.
