@@ -15,6 +15,8 @@
 #include "platform/view/MainLoop.h"
 #include "rating/RatingLaunches.h"
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -56,6 +58,12 @@ extern "C" __attribute__((visibility("default"))) int torvane_main(int argc, cha
     // The quits the launcher holds back stay held until SDL turns them into a quit of the loop
     // (below): one that comes while the application starts ends it as a quit does, status 0.
     platform::holdQuits(true);
+    // SDL's software renderer scales a translucent picture through a scratch picture of the
+    // target's size, made and freed at each draw: a screenful each frame of the opening zoom.
+    // Kept in the heap rather than mapped and unmapped each time, its memory is taken again
+    // instead of being faulted in anew (three times the opening's CPU otherwise).
+    mallopt(M_MMAP_THRESHOLD, 8 << 20);
+    mallopt(M_TRIM_THRESHOLD, 8 << 20);
 
     auto commandLine =
         app::parseCommandLine(std::span<const char* const>(argv + 1, std::size_t(argc > 0 ? argc - 1 : 0)));

@@ -47,12 +47,6 @@ float bodyDrop(float H) {
 
 } // namespace
 
-void TorvaneViewController::prefetchFirstFramePictures() {
-    auto& context = m_environment.context;
-    context.images.prefetch(context.work, {std::string(lensFileToStartWith(context.settings)), basePicture,
-                                           trayPicture, soundOffPicture, trayRestorePicture});
-}
-
 std::shared_ptr<platform::ImageView> TorvaneViewController::view() {
     if (!m_view)
         loadView();
@@ -60,7 +54,6 @@ std::shared_ptr<platform::ImageView> TorvaneViewController::view() {
 }
 
 void TorvaneViewController::loadView() {
-    m_environment.context.images.finishPrefetch();
     const float H = screenHeight;
     m_view = std::make_shared<platform::ImageView>(m_environment.context.animator, "view", rootFrame(H));
 

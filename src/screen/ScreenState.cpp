@@ -33,9 +33,6 @@ void TorvaneViewController::recordInstallIfNeeded() {
 }
 
 void TorvaneViewController::init() {
-    // Nothing the user sees or hears: the pictures decode on another core while the steps below
-    // run.
-    prefetchFirstFramePictures();
     recordInstallIfNeeded();
 
     canCaptureAVSessions = m_environment.canCaptureAVSessions ? 1 : 0;
@@ -78,12 +75,6 @@ Lens storedLensOrWhite(const platform::SettingsStore& store) {
 }
 
 } // namespace
-
-std::string_view TorvaneViewController::lensFileToStartWith(const platform::SettingsStore& store) {
-    // A store of another version is seeded with the white lens.
-    return store.stringForKey(versionKey) == storedVersion ? storedLensOrWhite(store).imageFile
-                                                           : whiteLens.imageFile;
-}
 
 // Nothing is written here, so a start never changes what the user chose.
 void TorvaneViewController::restoreStoredChoices(platform::SettingsStore& store) {

@@ -58,7 +58,8 @@ void TorvaneViewController::iPhone4LedToggle() {
     session->beginConfiguration();
     // Without an LED that is both torch and flash the session stays begun but never runs; the
     // flags above still say "on", so the toggles keep their rhythm.
-    if (auto device = defaultVideoDevice(m_environment.context.leds); device && device->hasTorch() && device->hasFlash()) {
+    if (auto device = defaultVideoDevice(m_environment.context.leds);
+        device && device->hasTorch() && device->hasFlash()) {
         // The LED is lit before the session is attached and started, so the light comes first.
         setLedModes(*device, TorchMode::On, FlashMode::On);
         if (auto input = platform::CaptureDeviceInput::deviceInputWithDevice(*device))

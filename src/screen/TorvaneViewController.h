@@ -146,10 +146,6 @@ class TorvaneViewController {
 
   private:
     void init();
-    // Starts decoding the pictures the first frame shows, on another core (ScreenLayout.cpp).
-    void prefetchFirstFramePictures();
-    // The image file of the lens a start shows: the stored one, else white.
-    [[nodiscard]] static std::string_view lensFileToStartWith(const platform::SettingsStore& store);
     void restoreStoredChoices(platform::SettingsStore& store);
     void seedStoredChoices();
     // Fetches the shared store into `defaults`, as every writer does before it writes.

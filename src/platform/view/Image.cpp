@@ -1,7 +1,6 @@
 #include "platform/view/Image.h"
 
 #include "platform/storage/ResourceBundle.h"
-#include "platform/view/PngFile.h"
 
 #include <SDL.h>
 
@@ -30,40 +29,41 @@ bool everyPixelOpaque(SDL_Surface* surface) {
     return opaque;
 }
 
-// The PNG at `path` in the one pixel format of every picture; a null surface, with a console
-// line, when it cannot be read.
-PngPicture readPicture(Trace& trace, const std::string& path) {
-    std::string whyNot;
-    PngPicture picture = readPng(path, whyNot);
-    if (!picture.surface) {
-        trace.log("image: cannot read " + path + ": " + whyNot);
-        return {};
-    }
-    // The software renderer's own format, so drawing never converts. It is what the PNG reader
-    // gives on a little-endian machine.
-    if (picture.surface->format->format != SDL_PIXELFORMAT_ARGB8888) {
-        picture.surface.reset(SDL_ConvertSurfaceFormat(picture.surface.get(), SDL_PIXELFORMAT_ARGB8888, 0));
-        if (!picture.surface)
-            trace.log("image: cannot convert " + path + ": " + SDL_GetError());
-    }
-    return picture;
-}
-
 } // namespace
 
-Image::Image(std::string fileName, SurfacePointer surface, float scale, bool knownOpaque, std::string path)
-    : m_fileName(std::move(fileName)), m_path(std::move(path)), m_surface(std::move(surface)),
-      m_width(m_surface->w), m_height(m_surface->h), m_scale(scale > 0 ? scale : 1),
-      m_opaque(knownOpaque || everyPixelOpaque(m_surface.get())) {}
+Image::Image(std::string fileName, SurfacePointer surface, float scale)
+    : m_fileName(std::move(fileName)), m_header{surface->w, surface->h, everyPixelOpaque(surface.get())},
+      m_surface(std::move(surface)), m_scale(scale > 0 ? scale : 1) {}
+
+Image::Image(std::string fileName, std::string path, const PngHeader& header, float scale)
+    : m_fileName(std::move(fileName)), m_path(std::move(path)), m_header(header),
+      m_scale(scale > 0 ? scale : 1) {}
+
+Size Image::size() const {
+    return {float(m_header.width) / m_scale, float(m_header.height) / m_scale};
+}
 
 SDL_Surface* Image::surface(Trace& trace) {
-    if (!m_surface && !m_path.empty()) {
-        m_surface = readPicture(trace, m_path).surface;
-        // A file changed under us since must not change the picture's size.
-        if (m_surface && (m_surface->w != m_width || m_surface->h != m_height))
-            m_surface.reset();
-    }
+    if (m_surface || m_path.empty())
+        return m_surface.get();
+    // The pixel format the PNG reader gives, ARGB8888 on the machines we run on: the software
+    // renderer's own, so drawing never converts.
+    SurfacePointer surface(
+        SDL_CreateRGBSurfaceWithFormat(0, m_header.width, m_header.height, 32, SDL_PIXELFORMAT_BGRA32));
+    if (!surface)
+        trace.log("image: no memory for " + m_path + ": " + SDL_GetError());
+    else if (decodeInto(surface->pixels, surface->pitch, trace))
+        m_surface = std::move(surface);
     return m_surface.get();
+}
+
+bool Image::decodeInto(void* pixels, int pitch, Trace& trace) const {
+    std::string whyNot;
+    if (m_path.empty() || !readPngInto(m_path, m_header, pixels, pitch, whyNot)) {
+        trace.log("image: cannot read " + m_path + ": " + whyNot);
+        return false;
+    }
+    return true;
 }
 
 void Image::letPixelsGo() {
@@ -71,82 +71,27 @@ void Image::letPixelsGo() {
         m_surface.reset();
 }
 
-Size Image::size() const {
-    return {float(m_width) / m_scale, float(m_height) / m_scale};
-}
-
 void ImageCache::setScale(float scale) {
-    std::lock_guard lock(m_mutex);
-    if (scale != m_scale) {
+    if (scale != m_scale)
         m_images.clear();
-        m_prefetched.clear();
-    }
     m_scale = scale;
 }
 
-std::shared_ptr<Image> loadImageFile(Trace& trace, const std::string& path, const std::string& fileName,
-                                     float scale) {
-    auto [loaded, opaque] = readPicture(trace, path);
-    if (!loaded)
-        return nullptr;
-    return std::make_shared<Image>(fileName, std::move(loaded), scale, opaque, path);
-}
-
-std::shared_ptr<Image> ImageCache::decode(Decoding& decoding) {
-    std::call_once(decoding.once, [&] {
-        // A missing picture is logged by imagePath.
-        if (auto file = imagePath(m_trace, decoding.fileName, decoding.scale))
-            decoding.image = loadImageFile(m_trace, file->path, decoding.fileName, file->scale);
-    });
-    return decoding.image;
-}
-
 std::shared_ptr<Image> ImageCache::imageNamed(const std::string& fileName) {
-    std::shared_ptr<Decoding> decoding;
-    {
-        std::lock_guard lock(m_mutex);
-        auto& entry = m_images[fileName];
-        if (!entry)
-            entry = std::make_shared<Decoding>(fileName, m_scale);
-        decoding = entry;
+    auto found = m_images.find(fileName);
+    if (found != m_images.end())
+        return found->second;
+    std::shared_ptr<Image> image;
+    // A missing picture is logged by imagePath.
+    if (auto file = imagePath(m_trace, fileName, m_scale)) {
+        std::string whyNot;
+        if (auto header = readPngHeader(file->path, whyNot))
+            image = std::make_shared<Image>(fileName, file->path, *header, file->scale);
+        else
+            m_trace.log("image: cannot read " + file->path + ": " + whyNot);
     }
-    // Outside the lock, so that a prefetch on another thread goes on meanwhile.
-    return decode(*decoding);
-}
-
-void ImageCache::prefetch(BackgroundWork& work, const std::vector<std::string>& fileNames) {
-    auto decodings = std::make_shared<std::vector<std::shared_ptr<Decoding>>>();
-    {
-        std::lock_guard lock(m_mutex);
-        for (const auto& fileName : fileNames) {
-            auto& entry = m_images[fileName];
-            if (entry)
-                continue;
-            entry = std::make_shared<Decoding>(fileName, m_scale);
-            decodings->push_back(entry);
-        }
-        m_prefetched = *decodings;
-    }
-    if (decodings->empty())
-        return;
-    // In order; the screen, asking for a picture not yet begun, decodes it itself meanwhile. A new
-    // scale drops these from the cache, and whoever asks then decodes anew.
-    auto decodeAll = [this, decodings] {
-        for (const auto& decoding : *decodings)
-            decode(*decoding);
-    };
-    if (!work.start([decodeAll](std::stop_token) { decodeAll(); }))
-        decodeAll();
-}
-
-void ImageCache::finishPrefetch() {
-    std::vector<std::shared_ptr<Decoding>> decodings;
-    {
-        std::lock_guard lock(m_mutex);
-        decodings.swap(m_prefetched);
-    }
-    for (auto decoding = decodings.rbegin(); decoding != decodings.rend(); ++decoding)
-        decode(**decoding);
+    m_images.emplace(fileName, image);
+    return image;
 }
 
 } // namespace torvane::platform

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <png.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -25,32 +27,60 @@ struct PngImage {
 // The byte order BGRA in memory, whatever the machine's word order: SDL_PIXELFORMAT_BGRA32.
 constexpr auto bgraFormat = PNG_FORMAT_BGRA;
 
-} // namespace
-
-PngPicture readPng(const std::string& path, std::string& whyNot) {
-    PngImage png;
+// Opens `png` on the file and checks its size; the format asked for is set here.
+std::optional<PngHeader> beginRead(PngImage& png, const std::string& path, std::string& whyNot) {
     if (!png_image_begin_read_from_file(&png.image, path.c_str())) {
         whyNot = png.message();
-        return {};
+        return std::nullopt;
     }
     const bool opaque = (png.image.format & PNG_FORMAT_FLAG_ALPHA) == 0;
     png.image.format = bgraFormat;
     if (png.image.width > std::uint32_t(std::numeric_limits<int>::max() / 4) ||
-        png.image.height > std::uint32_t(std::numeric_limits<int>::max())) {
+        png.image.height >
+            std::uint32_t(std::numeric_limits<int>::max() / 4 / std::max(png.image.width, 1u))) {
         whyNot = "the picture is too large";
-        return {};
+        return std::nullopt;
     }
-    SurfacePointer surface(SDL_CreateRGBSurfaceWithFormat(0, int(png.image.width), int(png.image.height), 32,
-                                                          SDL_PIXELFORMAT_BGRA32));
+    return PngHeader{int(png.image.width), int(png.image.height), opaque};
+}
+
+} // namespace
+
+std::optional<PngHeader> readPngHeader(const std::string& path, std::string& whyNot) {
+    PngImage png;
+    return beginRead(png, path, whyNot);
+}
+
+bool readPngInto(const std::string& path, const PngHeader& expected, void* pixels, int pitch,
+                 std::string& whyNot) {
+    PngImage png;
+    auto header = beginRead(png, path, whyNot);
+    if (!header)
+        return false;
+    if (header->width != expected.width || header->height != expected.height) {
+        whyNot = "the file has changed size";
+        return false;
+    }
+    if (!png_image_finish_read(&png.image, nullptr, pixels, pitch, nullptr)) {
+        whyNot = png.message();
+        return false;
+    }
+    return true;
+}
+
+PngPicture readPng(const std::string& path, std::string& whyNot) {
+    auto header = readPngHeader(path, whyNot);
+    if (!header)
+        return {};
+    SurfacePointer surface(
+        SDL_CreateRGBSurfaceWithFormat(0, header->width, header->height, 32, SDL_PIXELFORMAT_BGRA32));
     if (!surface) {
         whyNot = SDL_GetError();
         return {};
     }
-    if (!png_image_finish_read(&png.image, nullptr, surface->pixels, surface->pitch, nullptr)) {
-        whyNot = png.message();
+    if (!readPngInto(path, *header, surface->pixels, surface->pitch, whyNot))
         return {};
-    }
-    return {std::move(surface), opaque};
+    return {std::move(surface), header->opaque};
 }
 
 bool writePng(SDL_Surface& surface, const std::string& path, std::string& whyNot) {

@@ -117,7 +117,32 @@ void drawSides(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<S
 
 } // namespace
 
-Renderer::Renderer(SDL_Renderer* renderer, Trace& trace) : m_renderer(renderer), m_trace(trace) {}
+Renderer::Renderer(SDL_Renderer* renderer, Trace& trace) : m_renderer(renderer), m_trace(trace) {
+    SDL_RendererInfo info{};
+    m_software = SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+}
+
+TexturePointer Renderer::makeTexture(Image& image) {
+    if (m_software && !image.holdsPixels()) {
+        // A software texture is a picture in memory that SDL locks without a copy: the file is
+        // decoded straight into it.
+        TexturePointer texture(SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_BGRA32,
+                                                 SDL_TEXTUREACCESS_STREAMING, image.pixelWidth(),
+                                                 image.pixelHeight()));
+        void* pixels = nullptr;
+        int pitch = 0;
+        if (!texture || SDL_LockTexture(texture.get(), nullptr, &pixels, &pitch) != 0)
+            return nullptr;
+        const bool decoded = image.decodeInto(pixels, pitch, m_trace);
+        SDL_UnlockTexture(texture.get());
+        return decoded ? std::move(texture) : nullptr;
+    }
+    SDL_Surface* pixels = image.surface(m_trace);
+    TexturePointer texture(pixels ? SDL_CreateTextureFromSurface(m_renderer, pixels) : nullptr);
+    if (texture)
+        image.letPixelsGo();
+    return texture;
+}
 
 SDL_Texture* Renderer::texture(const std::shared_ptr<Image>& image) {
     if (!image)
@@ -128,12 +153,10 @@ SDL_Texture* Renderer::texture(const std::shared_ptr<Image>& image) {
             return found->second.texture.get();
         m_textures.erase(found);
     }
-    SDL_Surface* pixels = image->surface(m_trace);
-    TexturePointer texture(pixels ? SDL_CreateTextureFromSurface(m_renderer, pixels) : nullptr);
+    TexturePointer texture = makeTexture(*image);
     if (!texture) {
         m_trace.log("render: cannot make a texture of " + image->fileName() + ": " + SDL_GetError());
     } else {
-        image->letPixelsGo();
         SDL_SetTextureBlendMode(texture.get(), image->isOpaque() ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
         // Linear filtering where the renderer has it: the pictures are scaled in the opening zoom.
         SDL_SetTextureScaleMode(texture.get(), SDL_ScaleModeLinear);

@@ -2,7 +2,8 @@
 
 // Draws a tree of image views with SDL's renderer, in a window or offscreen alike: each image
 // stretched into its frame and transformed about the frame's centre, children in their parent's
-// space. Budgets: a texture is made once per image per renderer; opaque pictures are copied
+// space. Budgets: a texture is made once per image per renderer, in software by decoding the
+// picture's file straight into it; opaque pictures are copied
 // without blending (in software an opaque full-screen copy costs ~1.5 ms, a blended one ~15 ms);
 // a perspective quad is cut into a grid, as SDL maps textures affinely per triangle.
 
@@ -44,6 +45,8 @@ class Renderer {
     [[nodiscard]] SDL_Renderer* sdl() const { return m_renderer; }
 
   private:
+    [[nodiscard]] TexturePointer makeTexture(Image& image);
+
     struct CachedTexture {
         std::weak_ptr<Image> image; // to notice an image freed and its address reused
         TexturePointer texture;
@@ -51,6 +54,7 @@ class Renderer {
 
     SDL_Renderer* m_renderer;
     Trace& m_trace;
+    bool m_software{false}; // its textures are pictures in memory
     std::unordered_map<const Image*, CachedTexture> m_textures;
 };
 
