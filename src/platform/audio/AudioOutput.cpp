@@ -80,7 +80,8 @@ bool AudioOutput::openDevice() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
-    SDL_PauseAudioDevice(m_device, 0);
+    // It starts paused, and plays from the first sound on: its first buffer is then that sound,
+    // not a buffer of silence before it.
     return true;
 }
 
@@ -135,6 +136,7 @@ bool AudioOutput::play(int channel, const DecodedSound& sound, int loops, float 
         DeviceLock lock(m_device);
         m_voices[std::size_t(channel)] = {&sound, 0, loops, voiceVolume(volume)};
     }
+    SDL_PauseAudioDevice(m_device, 0);
     // A sound that loops for ever is looked at again each second while it plays.
     auto once = std::chrono::duration<double>(sound.seconds());
     auto playing = loops < 0 ? std::chrono::duration<double>(idleBeforeLettingGo) : once * (loops + 1);
