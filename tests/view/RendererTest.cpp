@@ -77,9 +77,15 @@ TEST(Image, ImageNamedTakesTheSharpestVariantAndToleratesMissingFiles) {
     ASSERT_TRUE(renderer.texture(dot));
     EXPECT_FALSE(dot->holdsPixels());
 
-    // A file that is not a picture gives no image either.
+    // A file that is not a picture gives no image either; one cut short after its header gives
+    // an image that draws nothing.
     t.folder.write("bad.png", "not a png");
     EXPECT_EQ(images.imageNamed("bad.png"), nullptr);
+    std::string whole = t.folder.read("dot@2x.png");
+    t.folder.write("cut@2x.png", whole.substr(0, whole.size() / 2));
+    auto cut = images.imageNamed("cut.png");
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(renderer.texture(cut), nullptr);
     unsetenv("TORVANE_RESOURCES");
 }
 
