@@ -3,7 +3,7 @@
 // Sound files decoded into the one format the audio device is opened with, so that playing is a
 // copy with a volume. WAV is read by SDL; MP3, the effects' format, by libmpg123. SDL converts the
 // rate and channels. Nothing else is read: SDL2_mixer would read more, but with its decoders,
-// FluidSynth, JACK and GLib it mapped forty libraries and 4 MB before the first sound.
+// FluidSynth, JACK and GLib it mapped nineteen more libraries before the first sound.
 
 #include <cstdint>
 #include <memory>
