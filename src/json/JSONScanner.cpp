@@ -213,92 +213,139 @@ inline bool isRemovalMark(const Node& node) {
 // at once whether a dictionary repeats a key (see Parser::isRepeatedKey).
 class KeyTable {
   public:
-    static constexpr std::size_t noPosition = SIZE_MAX;
+    static constexpr std::uint32_t noEntry = UINT32_MAX;
     struct Entry {
         const std::uint8_t* bytes{nullptr}; // the key's text in the buffer, which outlives the scan
-        std::uint32_t size{0};
-        std::size_t hash{0};
         const char16_t* units{nullptr};
-        // Where the key was last pushed on the parser's member stack.
-        std::size_t lastPosition{noPosition};
+        std::uint64_t head{0}; // the first eight bytes, as headWord() reads them
+        // The serial of the dictionary that last took the key (0: none), and its nesting level
+        // among dictionaries.
+        std::size_t owner{0};
+        std::uint32_t size{0};
+        std::uint32_t ownerLevel{0};
+        // The key that last came after this one in a dictionary.
+        std::uint32_t next{noEntry};
     };
 
-    // The entry of a plain ASCII key, added when new; null when the table is full.
-    Entry* find(const std::uint8_t* bytes, std::uint32_t size) {
+    // The index of the entry of a plain ASCII key, added when new; noEntry when the table is full.
+    // The key is followed by its closing quotation mark, at most at `end` - 1. Records repeat their
+    // keys in the same order, so the caller's guess `expected` (or noEntry) is tried first: when
+    // it holds, the key costs neither its hash nor a look at the slots.
+    std::uint32_t find(const std::uint8_t* bytes, std::uint32_t size, const std::uint8_t* end,
+                       std::uint32_t expected) {
+        std::uint64_t head = headWord(bytes, size, end);
+        if (expected != noEntry) {
+            const Entry& entry = m_entries[expected];
+            if (entry.head == head && entry.size == size &&
+                (size <= 8 || sameBytes(entry.bytes + 8, bytes + 8, size - 8)))
+                return expected;
+        }
+        return find(bytes, size, head);
+    }
+
+    Entry& operator[](std::uint32_t index) { return m_entries[index]; }
+
+  private:
+    std::uint32_t find(const std::uint8_t* bytes, std::uint32_t size, std::uint64_t head) {
         if (m_slots.empty())
-            m_slots.resize(initialSlots);
+            m_slots.assign(initialSlots, 0);
+        std::uint64_t keyHash = hash(head, bytes, size);
+        auto tag = std::uint32_t(keyHash >> 32);
         std::size_t mask = m_slots.size() - 1;
-        std::size_t keyHash = hash(bytes, size);
         for (std::size_t slot = keyHash & mask;; slot = (slot + 1) & mask) {
-            Entry& entry = m_slots[slot];
-            if (!entry.units) {
-                if (m_count >= maximumKeys)
-                    return nullptr;
-                if ((m_count + 1) * 2 > m_slots.size()) {
+            std::uint64_t occupant = m_slots[slot];
+            if (occupant == 0) {
+                if (m_entries.size() >= maximumKeys)
+                    return noEntry;
+                if ((m_entries.size() + 1) * 2 > m_slots.size()) {
                     grow();
-                    return find(bytes, size);
+                    return find(bytes, size, head);
                 }
-                ++m_count;
+                auto index = std::uint32_t(m_entries.size());
+                Entry& entry = m_entries.emplace_back();
                 entry.bytes = bytes;
+                entry.head = head;
                 entry.size = size;
-                entry.hash = keyHash;
-                return &entry;
+                m_slots[slot] = slotFor(tag, index);
+                return index;
             }
-            if (entry.hash == keyHash && entry.size == size && sameBytes(entry.bytes, bytes, size))
-                return &entry;
+            if (std::uint32_t(occupant >> 32) != tag)
+                continue;
+            auto index = std::uint32_t(occupant) - 1;
+            const Entry& entry = m_entries[index];
+            if (entry.head == head && entry.size == size &&
+                (size <= 8 || sameBytes(entry.bytes + 8, bytes + 8, size - 8)))
+                return index;
         }
     }
 
-  private:
     static constexpr std::size_t initialSlots = 256;
     // Past this many different keys the document is not made of records; new keys then go
     // unshared rather than growing the table without end.
     static constexpr std::size_t maximumKeys = 16384;
 
+    // A slot holds the high half of its key's hash, which settles most mismatches without a look
+    // at the entry, and the entry's index plus one; 0 is empty.
+    static std::uint64_t slotFor(std::uint32_t tag, std::uint32_t index) {
+        return std::uint64_t(tag) << 32 | (index + 1);
+    }
+
+    // The first byte lowest on any byte order: one load where the order is little-endian.
+    static std::uint64_t word(const std::uint8_t* bytes) {
+        std::uint64_t value = 0;
+        for (int i = 0; i < 8; ++i)
+            value |= std::uint64_t(bytes[i]) << (8 * i);
+        return value;
+    }
+
+    // Up to eight bytes of the key, zero past its end. Most keys are shorter than a word; one
+    // load and a mask read them wherever the buffer goes on for a word.
+    static std::uint64_t headWord(const std::uint8_t* bytes, std::uint32_t size, const std::uint8_t* end) {
+        if (size >= 8)
+            return word(bytes);
+        if (end - bytes >= 8)
+            return word(bytes) & ((std::uint64_t(1) << (8 * size)) - 1);
+        std::uint64_t value = 0;
+        for (std::uint32_t i = 0; i < size; ++i)
+            value |= std::uint64_t(bytes[i]) << (8 * i);
+        return value;
+    }
+
     // Keys are short: word compares, without a call.
     static bool sameBytes(const std::uint8_t* left, const std::uint8_t* right, std::uint32_t size) {
-        for (; size >= 8; size -= 8, left += 8, right += 8) {
-            std::uint64_t leftWord, rightWord;
-            std::memcpy(&leftWord, left, 8);
-            std::memcpy(&rightWord, right, 8);
-            if (leftWord != rightWord)
+        for (; size >= 8; size -= 8, left += 8, right += 8)
+            if (word(left) != word(right))
                 return false;
-        }
         for (; size > 0; --size)
             if (*left++ != *right++)
                 return false;
         return true;
     }
 
-    static std::size_t hash(const std::uint8_t* bytes, std::uint32_t size) {
-        std::uint64_t head = 0, tail = 0;
-        if (size >= 8) {
-            std::memcpy(&head, bytes, 8);
-            std::memcpy(&tail, bytes + size - 8, 8);
-        } else {
-            for (std::uint32_t i = 0; i < size; ++i)
-                head = head << 8 | bytes[i];
-        }
+    static std::uint64_t hash(std::uint64_t head, const std::uint8_t* bytes, std::uint32_t size) {
+        std::uint64_t tail = size > 8 ? word(bytes + size - 8) : 0;
         std::uint64_t mixed = (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ size) * 0xFF51AFD7ED558CCDull;
-        return std::size_t(mixed ^ (mixed >> 32));
+        return mixed ^ (mixed >> 32);
     }
 
     void grow() {
-        std::vector<Entry> old(m_slots.size() * 2);
-        old.swap(m_slots);
-        std::size_t mask = m_slots.size() - 1;
-        for (const Entry& entry : old) {
-            if (!entry.units)
-                continue;
-            std::size_t slot = entry.hash & mask;
-            while (m_slots[slot].units)
+        std::vector<std::uint64_t> slots(m_slots.size() * 2, 0);
+        std::size_t mask = slots.size() - 1;
+        for (std::uint32_t index = 0; index < m_entries.size(); ++index) {
+            const Entry& entry = m_entries[index];
+            std::uint64_t keyHash = hash(entry.head, entry.bytes, entry.size);
+            std::size_t slot = keyHash & mask;
+            while (slots[slot] != 0)
                 slot = (slot + 1) & mask;
-            m_slots[slot] = entry;
+            slots[slot] = slotFor(std::uint32_t(keyHash >> 32), index);
         }
+        m_slots.swap(slots);
     }
 
-    std::vector<Entry> m_slots;
-    std::size_t m_count{0};
+    std::vector<std::uint64_t> m_slots;
+    // In the order the keys first appear, so the keys of one record lie together; indices stay
+    // valid as the table grows.
+    std::vector<Entry> m_entries;
 };
 
 } // namespace
@@ -362,27 +409,32 @@ class JSONScanner::Parser {
             return fail(nestingTooDeep, start);
         ++m_cursor;
         std::size_t base = m_members.size();
+        const OpenDictionary open = openDictionary();
         // Set when a key repeats or a value is missing: the pairs must then be replayed in order.
         bool replay = false;
+        std::uint32_t previous = KeyTable::noEntry; // the latest key, when shared
         for (;;) {
             if (current() == '}')
                 break;
             skipWhitespace();
             if (current() == '}')
                 break;
-            KeyTable::Entry* entry = nullptr;
+            std::uint32_t entry =
+                previous == KeyTable::noEntry ? m_firstKeys[open.level] : m_keys[previous].next;
             Node key = string(&entry);
             if (isFailure(key))
-                return failContainer(dictionaryKeyFailed, start, base);
+                return failDictionary(dictionaryKeyFailed, start, base, open);
             // A key outside the table may equal any other, and only a replay compares them all.
-            replay = replay || !entry || isRepeatedKey(key, *entry, base);
+            replay = replay || entry == KeyTable::noEntry || isRepeatedKey(entry, open);
+            (previous == KeyTable::noEntry ? m_firstKeys[open.level] : m_keys[previous].next) = entry;
+            previous = entry;
             skipWhitespace();
             if (current() != ':')
-                return failContainer(dictionaryNoColon, start, base);
+                return failDictionary(dictionaryNoColon, start, base, open);
             ++m_cursor;
             Node element = value(depth);
             if (isFailure(element))
-                return failContainer(dictionaryValueFailed, start, base);
+                return failDictionary(dictionaryValueFailed, start, base, open);
             if (element.kind == noValueKind) {
                 element = removalMark();
                 replay = true;
@@ -401,10 +453,11 @@ class JSONScanner::Parser {
             } else if (current() == '}') {
                 break;
             } else {
-                return failContainer(dictionaryNoComma, start, base);
+                return failDictionary(dictionaryNoComma, start, base, open);
             }
         }
         ++m_cursor; // the '}' that ended the loop
+        closeDictionary(open);
         return finishDictionary(base, replay);
     }
 
@@ -450,8 +503,9 @@ class JSONScanner::Parser {
         return Node::makeArray(stored, std::uint32_t(count));
     }
 
-    // A key passes `entry`: plain ASCII keys are then shared through the key table.
-    [[gnu::always_inline]] Node string(KeyTable::Entry** entry = nullptr) {
+    // A key passes `entry`, holding the key that is expected: plain ASCII keys are then shared
+    // through the key table, and `entry` left with the key's entry (noEntry when not shared).
+    [[gnu::always_inline]] Node string(std::uint32_t* entry = nullptr) {
         const std::uint8_t* start = m_cursor;
         skipWhitespace();
         if (current() != '"')
@@ -462,20 +516,25 @@ class JSONScanner::Parser {
         if (run < m_end && *run == '"') {
             auto size = std::uint32_t(run - m_cursor);
             Node out;
-            if (entry && (*entry = m_keys.find(m_cursor, size)) && (*entry)->units) {
-                out = Node::makeString((*entry)->units, size);
+            KeyTable::Entry* shared = nullptr;
+            if (entry && (*entry = m_keys.find(m_cursor, size, m_end, *entry)) != KeyTable::noEntry)
+                shared = &m_keys[*entry];
+            if (shared && shared->units) {
+                out = Node::makeString(shared->units, size);
             } else {
                 char16_t* units = m_arena->allocateArray<char16_t>(size);
                 byteRuns::widenASCII(m_cursor, size, units);
                 // Shared keys are told apart by their units' address, so the empty key needs one.
                 const char16_t* stored = units ? units : emptyUnits;
                 out = Node::makeString(stored, size);
-                if (entry && *entry)
-                    (*entry)->units = stored;
+                if (shared)
+                    shared->units = stored;
             }
             m_cursor = run + 1;
             return out;
         }
+        if (entry)
+            *entry = KeyTable::noEntry;
         return decodedString(start);
     }
 
@@ -804,23 +863,55 @@ class JSONScanner::Parser {
         return 0;
     }
 
-    // Whether the shared `key`, just read at the top of the member stack of the dictionary that
-    // begins at `base`, may repeat one of its keys. The table remembers where the key was last
-    // pushed: below `base` is outside this dictionary; a position in it that still holds the key
-    // is a repeat. Any other position was left by a dictionary nested in this one, which may have
-    // hidden an earlier use here, so this dictionary's keys are searched (shared keys are equal
-    // exactly when their units are the same).
-    bool isRepeatedKey(const Node& key, KeyTable::Entry& entry, std::size_t base) {
-        std::size_t position = m_members.size();
-        std::size_t last = entry.lastPosition;
-        entry.lastPosition = position;
-        if (last == KeyTable::noPosition || last < base)
-            return false;
-        if (last < position && m_members[last].key.units == key.units)
+    // A dictionary takes each shared key it reads: the key's entry names the dictionary (by a
+    // serial number) and its level. A key that the dictionary took before is a repeat. A dictionary
+    // nested in another takes keys from the outer one and gives them back when it closes, so each
+    // open dictionary still sees its own keys; keys of dictionaries that have closed are not given
+    // back, as their serials match no dictionary to come.
+    struct OpenDictionary {
+        std::size_t serial;
+        std::uint32_t level;
+        std::size_t takenBase; // where its record of the keys it took begins
+    };
+    struct TakenKey {
+        std::uint32_t entry;
+        std::uint32_t ownerLevel;
+        std::size_t owner;
+    };
+
+    OpenDictionary openDictionary() {
+        OpenDictionary open{++m_dictionaryCount, std::uint32_t(m_openSerials.size()), m_taken.size()};
+        m_openSerials.push_back(open.serial);
+        if (m_firstKeys.size() <= open.level)
+            m_firstKeys.push_back(KeyTable::noEntry);
+        return open;
+    }
+
+    void closeDictionary(const OpenDictionary& open) {
+        while (m_taken.size() > open.takenBase) {
+            const TakenKey& taken = m_taken.back();
+            KeyTable::Entry& entry = m_keys[taken.entry];
+            entry.owner = taken.owner;
+            entry.ownerLevel = taken.ownerLevel;
+            m_taken.pop_back();
+        }
+        m_openSerials.pop_back();
+    }
+
+    Node failDictionary(long failure, const std::uint8_t* start, std::size_t base,
+                        const OpenDictionary& open) {
+        closeDictionary(open);
+        return failContainer(failure, start, base);
+    }
+
+    bool isRepeatedKey(std::uint32_t index, const OpenDictionary& open) {
+        KeyTable::Entry& entry = m_keys[index];
+        if (entry.owner == open.serial)
             return true;
-        for (std::size_t i = base; i < position; ++i)
-            if (m_members[i].key.units == key.units)
-                return true;
+        if (entry.ownerLevel < open.level && m_openSerials[entry.ownerLevel] == entry.owner)
+            m_taken.push_back({index, entry.ownerLevel, entry.owner});
+        entry.owner = open.serial;
+        entry.ownerLevel = open.level;
         return false;
     }
 
@@ -870,6 +961,12 @@ class JSONScanner::Parser {
     std::vector<Node> m_elements;
     std::vector<Member> m_members;
     KeyTable m_keys;
+    std::size_t m_dictionaryCount{0};
+    // The serials of the open dictionaries, outermost first.
+    std::vector<std::size_t> m_openSerials;
+    std::vector<TakenKey> m_taken;
+    // The first key of the latest dictionary of each level: the next one there likely begins alike.
+    std::vector<std::uint32_t> m_firstKeys;
 };
 
 // MARK: - [SECTION] Public scanning methods

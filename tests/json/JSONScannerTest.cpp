@@ -281,6 +281,24 @@ TEST(JSONScanner, LaterKeysWinAndKeepTheFirstPlace) {
     EXPECT_EQ(escaped.valueAt(0).doubleValue(), 2);
     EXPECT_EQ(escaped.objectForKey("x").count(), 1u);
     EXPECT_EQ(escaped.objectForKey("x").valueAt(0).doubleValue(), 4);
+
+    // Each level gets back the keys that the one nested in it took.
+    Value levels = parsed(R"({"a":1,"x":{"a":2,"y":{"a":3,"z":{"a":4}},"a":5},"a":6})");
+    ASSERT_EQ(levels.count(), 2u);
+    EXPECT_EQ(levels.valueAt(0).doubleValue(), 6);
+    ASSERT_EQ(levels.objectForKey("x").count(), 2u);
+    EXPECT_EQ(levels.objectForKey("x").valueAt(0).doubleValue(), 5);
+
+    // Records that break the order of the keys before them, with keys alike in their first eight
+    // bytes; and the same key read far from the buffer's end and within a word of it.
+    Value records = parsed(R"([{"abcdefgh1":1,"abcdefgh":2},{"abcdefgh2":3,"abcdefgh1":4,"abcdefgh2":5}])");
+    ASSERT_EQ(records.count(), 2u);
+    EXPECT_EQ(records[0].count(), 2u);
+    ASSERT_EQ(records[1].count(), 2u);
+    EXPECT_EQ(records[1].valueAt(0).doubleValue(), 5);
+    Value end = parsed(R"({"ab":{"ab":1},"ab":2})");
+    ASSERT_EQ(end.count(), 1u);
+    EXPECT_EQ(end.valueAt(0).doubleValue(), 2);
 }
 
 TEST(JSONScanner, DispatchOnTheFirstCharacter) {
