@@ -21,6 +21,7 @@
 #include <fast_float/fast_float.h>
 
 #include <array>
+#include <bit>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -208,6 +209,14 @@ inline bool isRemovalMark(const Node& node) {
     return node.kind == Kind::Foreign && node.foreign == nullptr;
 }
 
+// The first byte lowest on any byte order: one load where the order is little-endian.
+inline std::uint64_t littleEndianWord(const std::uint8_t* bytes) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < 8; ++i)
+        value |= std::uint64_t(bytes[i]) << (8 * i);
+    return value;
+}
+
 // The keys of one document, each kept once: documents repeat a few dozen keys thousands of times,
 // and a shared key costs neither its units again nor the time to widen them. The table also tells
 // at once whether a dictionary repeats a key (see Parser::isRepeatedKey).
@@ -290,21 +299,13 @@ class KeyTable {
         return std::uint64_t(tag) << 32 | (index + 1);
     }
 
-    // The first byte lowest on any byte order: one load where the order is little-endian.
-    static std::uint64_t word(const std::uint8_t* bytes) {
-        std::uint64_t value = 0;
-        for (int i = 0; i < 8; ++i)
-            value |= std::uint64_t(bytes[i]) << (8 * i);
-        return value;
-    }
-
     // Up to eight bytes of the key, zero past its end. Most keys are shorter than a word; one
     // load and a mask read them wherever the buffer goes on for a word.
     static std::uint64_t headWord(const std::uint8_t* bytes, std::uint32_t size, const std::uint8_t* end) {
         if (size >= 8)
-            return word(bytes);
+            return littleEndianWord(bytes);
         if (end - bytes >= 8)
-            return word(bytes) & ((std::uint64_t(1) << (8 * size)) - 1);
+            return littleEndianWord(bytes) & ((std::uint64_t(1) << (8 * size)) - 1);
         std::uint64_t value = 0;
         for (std::uint32_t i = 0; i < size; ++i)
             value |= std::uint64_t(bytes[i]) << (8 * i);
@@ -314,7 +315,7 @@ class KeyTable {
     // Keys are short: word compares, without a call.
     static bool sameBytes(const std::uint8_t* left, const std::uint8_t* right, std::uint32_t size) {
         for (; size >= 8; size -= 8, left += 8, right += 8)
-            if (word(left) != word(right))
+            if (littleEndianWord(left) != littleEndianWord(right))
                 return false;
         for (; size > 0; --size)
             if (*left++ != *right++)
@@ -323,7 +324,7 @@ class KeyTable {
     }
 
     static std::uint64_t hash(std::uint64_t head, const std::uint8_t* bytes, std::uint32_t size) {
-        std::uint64_t tail = size > 8 ? word(bytes + size - 8) : 0;
+        std::uint64_t tail = size > 8 ? littleEndianWord(bytes + size - 8) : 0;
         std::uint64_t mixed = (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ size) * 0xFF51AFD7ED558CCDull;
         return mixed ^ (mixed >> 32);
     }
@@ -546,6 +547,18 @@ class JSONScanner::Parser {
         const std::uint8_t* digit = first + (first < m_end && *first == '-');
         std::uint64_t integer = 0;
         const std::uint8_t* digitsEnd = digit;
+        // Up to eight digits at once, where the buffer goes on for a word; the loop reads the rest.
+        if (m_end - digit >= 8) {
+            std::uint64_t values = littleEndianWord(digit) ^ 0x3030303030303030ull;
+            // A byte is a digit when both its nibbles are, with the low one below ten. A carry out
+            // of a byte that is no digit may spoil the bytes after it, which are not looked at.
+            std::uint64_t notDigits = (values | (values + 0x0606060606060606ull)) & 0xF0F0F0F0F0F0F0F0ull;
+            auto count = unsigned(std::countr_zero(notDigits)) / 8;
+            if (count > 0) {
+                integer = eightDigitsValue(values << (8 * (8 - count)));
+                digitsEnd += count;
+            }
+        }
         while (digitsEnd < m_end && digitsEnd - digit < 16 && std::uint8_t(*digitsEnd - '0') < 10)
             integer = integer * 10 + (*digitsEnd++ - '0');
         if (digitsEnd > digit && digitsEnd - digit < 16 &&
@@ -644,6 +657,14 @@ class JSONScanner::Parser {
         for (std::size_t i = 0; i < count; ++i)
             stored[i] = records[i];
         return stored;
+    }
+
+    // The number of eight digit values, one a byte and the first lowest: pairs, then fours,
+    // then all eight are put together by multiplications.
+    static std::uint64_t eightDigitsValue(std::uint64_t values) {
+        values = (values * 10 + (values >> 8)) & 0x00FF00FF00FF00FFull;
+        values = (values * 100 + (values >> 16)) & 0x0000FFFF0000FFFFull;
+        return (values * 10000 + (values >> 32)) & 0xFFFFFFFFull;
     }
 
     // The value of a run of the default number characters. Where the run begins with a minus or

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <iterator>
 #include <random>
 #include <string>
@@ -338,6 +339,22 @@ TEST(JSONScanner, NumbersRejectNonNumbers) {
     EXPECT_EQ(parsed("-").doubleValue(), 0);
     EXPECT_EQ(parsed("0012").doubleValue(), 12);
     EXPECT_EQ(parsed("1.2.3").doubleValue(), 1.2);
+}
+
+// Integers are read up to eight digits at a time where eight bytes remain, and one at a time
+// near the end of the buffer: every length, with each kind of byte after the digits.
+TEST(JSONScanner, NumbersOfEveryLengthEndAtTheirStop) {
+    const std::string digits = "98765432109876543";
+    for (std::size_t length = 1; length <= digits.size(); ++length)
+        for (const char* sign : {"", "-"})
+            for (std::string stop : {"", "]", ".5", "e2", "\xFA\xFA\xFA\xFA\xFA\xFA\xFA\xFA", "        "}) {
+                bool fraction = stop == ".5" || stop == "e2";
+                std::string numeral = sign + digits.substr(0, length) + (fraction ? stop : "");
+                std::string text = numeral + (fraction ? "" : stop);
+                Scan scan = scanObject(text);
+                EXPECT_EQ(scan.value.doubleValue(), std::strtod(numeral.c_str(), nullptr)) << text;
+                EXPECT_EQ(scan.location, numeral.size()) << text;
+            }
 }
 
 TEST(JSONScanner, NestingHasALimit) {
