@@ -554,26 +554,21 @@ class JSONScanner::Parser {
             // of a byte that is no digit may spoil the bytes after it, which are not looked at.
             std::uint64_t notDigits = (values | (values + 0x0606060606060606ull)) & 0xF0F0F0F0F0F0F0F0ull;
             auto count = unsigned(std::countr_zero(notDigits)) / 8;
-            if (count > 0) {
-                integer = eightDigitsValue(values << (8 * (8 - count)));
-                digitsEnd += count;
+            digitsEnd += count;
+            if (count < 8) {
+                // A fraction or an exponent goes to the numeral's parser without its digits' value.
+                if (count == 0 || numberCharacters[*digitsEnd])
+                    return numeral(first, digitsEnd);
+                return integerNode(first, digit, digitsEnd, eightDigitsValue(values << (8 * (8 - count))));
             }
+            integer = eightDigitsValue(values);
         }
         while (digitsEnd < m_end && digitsEnd - digit < 16 && std::uint8_t(*digitsEnd - '0') < 10)
             integer = integer * 10 + (*digitsEnd++ - '0');
         if (digitsEnd > digit && digitsEnd - digit < 16 &&
-            (digitsEnd == m_end || !numberCharacters[*digitsEnd])) {
-            auto value = double(integer);
-            m_cursor = digitsEnd;
-            return Node::makeDouble(digit != first ? -value : value);
-        }
-        const std::uint8_t* run = digitsEnd;
-        while (run < m_end && numberCharacters[*run])
-            ++run;
-        if (run == first)
-            return fail(numberNotStarted, first);
-        m_cursor = run;
-        return Node::makeDouble(runValue(first, run));
+            (digitsEnd == m_end || !numberCharacters[*digitsEnd]))
+            return integerNode(first, digit, digitsEnd, integer);
+        return numeral(first, digitsEnd);
     }
 
     // Hands the result to the caller and the cursor back to the scanner.
@@ -665,6 +660,24 @@ class JSONScanner::Parser {
         values = (values * 10 + (values >> 8)) & 0x00FF00FF00FF00FFull;
         values = (values * 100 + (values >> 16)) & 0x0000FFFF0000FFFFull;
         return (values * 10000 + (values >> 32)) & 0xFFFFFFFFull;
+    }
+
+    [[gnu::always_inline]] Node integerNode(const std::uint8_t* first, const std::uint8_t* digit,
+                                            const std::uint8_t* digitsEnd, std::uint64_t integer) {
+        auto value = double(integer);
+        m_cursor = digitsEnd;
+        return Node::makeDouble(digit != first ? -value : value);
+    }
+
+    // The number whose run of number characters begins at `first` and goes on at least to `from`.
+    Node numeral(const std::uint8_t* first, const std::uint8_t* from) {
+        const std::uint8_t* run = from;
+        while (run < m_end && numberCharacters[*run])
+            ++run;
+        if (run == first)
+            return fail(numberNotStarted, first);
+        m_cursor = run;
+        return Node::makeDouble(runValue(first, run));
     }
 
     // The value of a run of the default number characters. Where the run begins with a minus or
