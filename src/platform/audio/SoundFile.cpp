@@ -25,14 +25,14 @@ bool isWav(const std::string& path) {
 }
 
 bool readWav(const std::string& path, Pcm& pcm, std::string& whyNot) {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec wav{};
     Uint8* bytes = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path.c_str(), &spec, &bytes, &length)) {
+    if (!SDL_LoadWAV(path.c_str(), &wav, &bytes, &length)) {
         whyNot = SDL_GetError();
         return false;
     }
-    pcm = {spec.format, spec.channels, spec.freq, std::vector<Uint8>(bytes, bytes + length)};
+    pcm = {wav.format, wav.channels, wav.freq, std::vector<Uint8>(bytes, bytes + length)};
     SDL_FreeWAV(bytes);
     return true;
 }
