@@ -46,14 +46,14 @@ Size Image::size() const {
 SDL_Surface* Image::surface(Trace& trace) {
     if (m_surface || m_path.empty())
         return m_surface.get();
-    // The pixel format the PNG reader gives, ARGB8888 on the machines we run on: the software
-    // renderer's own, so drawing never converts.
-    SurfacePointer surface(
-        SDL_CreateRGBSurfaceWithFormat(0, m_header.width, m_header.height, 32, SDL_PIXELFORMAT_BGRA32));
-    if (!surface)
-        trace.log("image: no memory for " + m_path + ": " + SDL_GetError());
-    else if (decodeInto(surface->pixels, surface->pitch, trace))
+    std::string whyNot;
+    SurfacePointer surface = readPng(m_path, whyNot).surface;
+    if (surface && (surface->w != m_header.width || surface->h != m_header.height))
+        whyNot = "the file has changed size";
+    else if (surface)
         m_surface = std::move(surface);
+    if (!m_surface)
+        trace.log("image: cannot read " + m_path + ": " + whyNot);
     return m_surface.get();
 }
 
