@@ -84,7 +84,14 @@ PngPicture readPng(const std::string& path, std::string& whyNot) {
 }
 
 bool writePng(SDL_Surface& surface, const std::string& path, std::string& whyNot) {
-    SurfacePointer bgra(SDL_ConvertSurfaceFormat(&surface, SDL_PIXELFORMAT_BGRA32, 0));
+    // The offscreen screen is already in this format (ARGB8888 on the machines we run on): it is
+    // written as it is, without a copy.
+    SurfacePointer converted;
+    SDL_Surface* bgra = &surface;
+    if (surface.format->format != SDL_PIXELFORMAT_BGRA32 || SDL_MUSTLOCK(&surface)) {
+        converted.reset(SDL_ConvertSurfaceFormat(&surface, SDL_PIXELFORMAT_BGRA32, 0));
+        bgra = converted.get();
+    }
     if (!bgra) {
         whyNot = SDL_GetError();
         return false;
