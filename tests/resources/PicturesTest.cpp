@@ -1,6 +1,8 @@
 #include "Picture.h"
 
-#include "platform/view/PngFile.h"
+#include "platform/view/PictureFile.h"
+
+#include "../support/TestContext.h"
 
 #include <gtest/gtest.h>
 
@@ -100,35 +102,71 @@ TEST(Pictures, TheBodyAndTheIndicatorsStandOnATransparentBackground) {
     }
 }
 
-// The application reads its pictures with libpng alone; SDL2_image, which the tests still have, is
-// the reference for what each pixel must be (byte order, row stride, straight alpha).
+// The application reads its pictures packed, or as PNG with libpng; SDL2_image, which the tests
+// still have, is the reference for what each pixel must be (byte order, row stride, straight
+// alpha).
 TEST(Pictures, ReadByTheApplicationAsSdlImageReadsThem) {
+    using namespace torvane::platform;
     for (const auto& picture : pictures) {
         for (int scale = 1; scale <= 3; ++scale) {
-            auto path = builtResource(variantName(picture.name, scale));
-            std::string whyNot;
-            auto read = torvane::platform::readPng(path, whyNot);
-            const auto& ours = read.surface;
-            ASSERT_TRUE(ours) << path << ": " << whyNot;
-            torvane::platform::SurfacePointer reference(IMG_Load(path.c_str()));
+            auto png = builtResource(variantName(picture.name, scale));
+            SurfacePointer reference(IMG_Load(png.c_str()));
             ASSERT_TRUE(reference) << IMG_GetError();
-            // Taken as opaque without a look at its pixels only when the file cannot say otherwise.
-            EXPECT_EQ(read.opaque, reference->format->Amask == 0 && !SDL_HasColorKey(reference.get()))
-                << path;
-            torvane::platform::SurfacePointer theirs(
-                SDL_ConvertSurfaceFormat(reference.get(), ours->format->format, 0));
-            ASSERT_EQ(ours->w, theirs->w);
-            ASSERT_EQ(ours->h, theirs->h);
-            for (int y = 0; y < ours->h; ++y) {
-                auto row = [y](const SDL_Surface& s) {
-                    return static_cast<const char*>(s.pixels) + y * s.pitch;
-                };
-                ASSERT_EQ(std::memcmp(row(*ours), row(*theirs), std::size_t(ours->w) * 4), 0)
-                    << path << " row " << y;
+            for (const auto& path : {png, png.substr(0, png.size() - 4) + ".pixels"}) {
+                std::string whyNot;
+                auto header = readPictureHeader(path, whyNot);
+                ASSERT_TRUE(header) << path << ": " << whyNot;
+                SurfacePointer ours = readPicture(path, *header, whyNot);
+                ASSERT_TRUE(ours) << path << ": " << whyNot;
+                // Taken as opaque without a look at its pixels only when the file cannot say otherwise.
+                EXPECT_EQ(header->opaque, reference->format->Amask == 0 && !SDL_HasColorKey(reference.get()))
+                    << path;
+                SurfacePointer theirs(SDL_ConvertSurfaceFormat(reference.get(), ours->format->format, 0));
+                ASSERT_EQ(ours->w, theirs->w);
+                ASSERT_EQ(ours->h, theirs->h);
+                for (int y = 0; y < ours->h; ++y) {
+                    auto row = [y](const SDL_Surface& s) {
+                        return static_cast<const char*>(s.pixels) + y * s.pitch;
+                    };
+                    ASSERT_EQ(std::memcmp(row(*ours), row(*theirs), std::size_t(ours->w) * 4), 0)
+                        << path << " row " << y;
+                }
             }
         }
     }
     std::string whyNot;
-    EXPECT_FALSE(torvane::platform::readPng(builtResource("tray_up.mp3"), whyNot).surface);
+    EXPECT_FALSE(readPictureHeader(builtResource("tray_up.mp3"), whyNot));
     EXPECT_FALSE(whyNot.empty());
+}
+
+// A packed picture cut short, or one whose pixels do not unpack to the size its header gives, is
+// refused with a reason; so is one unpacked into rows too short for it.
+TEST(Pictures, DamagedPackedPicturesAreRefused) {
+    using namespace torvane::platform;
+    TestContext t;
+    std::string whole = t.folder.read(builtResource("sound_off.pixels"));
+    ASSERT_GT(whole.size(), 40u);
+    auto refused = [&](const std::string& bytes) {
+        auto path = t.folder.write("damaged.pixels", bytes).string();
+        std::string whyNot;
+        auto header = readPictureHeader(path, whyNot);
+        bool read = header && readPicture(path, *header, whyNot);
+        return !read && !whyNot.empty();
+    };
+    EXPECT_TRUE(refused(whole.substr(0, whole.size() - 1)));
+    EXPECT_TRUE(refused(whole + "x"));
+    EXPECT_TRUE(refused(whole.substr(0, 20) + std::string(whole.size() - 20, '\xff')));
+    std::string wider = whole;
+    wider[8] = char(wider[8] + 1); // a pixel more in each row than the block holds
+    EXPECT_TRUE(refused(wider));
+
+    std::string whyNot;
+    auto path = t.folder.write("whole.pixels", whole).string();
+    auto header = readPictureHeader(path, whyNot);
+    ASSERT_TRUE(header) << whyNot;
+    std::vector<char> pixels(std::size_t(header->width) * header->height * 4);
+    EXPECT_FALSE(readPictureInto(path, *header, pixels.data(), header->width * 4 - 4, whyNot));
+    // Rows with room to spare are filled row by row.
+    std::vector<char> padded(std::size_t(header->width + 3) * header->height * 4);
+    EXPECT_TRUE(readPictureInto(path, *header, padded.data(), (header->width + 3) * 4, whyNot)) << whyNot;
 }

@@ -121,6 +121,19 @@ TEST(ResourceBundle, ImagePathPicksTheVariantForTheDisplayScale) {
     expect(imagePath(t.context.trace, "lens.png", std::nanf("")), one, 1);
 }
 
+// Within a directory the packed picture is taken before the PNG; a directory searched earlier
+// wins with either.
+TEST(ResourceBundle, ImagePathTakesThePackedPictureBeforeThePngOfTheSameDirectory) {
+    TestContext t;
+    ResourceOverride override;
+    override.add("lens@2x.png");
+    auto packed = override.add("lens@2x.pixels");
+    EXPECT_EQ(imagePath(t.context.trace, "lens.png", 2)->path, packed);
+    // The build's own white_screen@2x.pixels lies in a later directory.
+    auto png = override.add("white_screen@2x.png");
+    EXPECT_EQ(imagePath(t.context.trace, "white_screen.png", 2)->path, png);
+}
+
 TEST(ResourceBundle, ImagePathFallsBackToTheVariantsThatExist) {
     TestContext t;
     ResourceOverride override;
@@ -160,8 +173,8 @@ TEST(ResourceBundle, ImagePathFindsEveryBuiltPictureAtEveryScale) {
         auto found = imagePath(t.context.trace, "control_tray_free.png", float(scale));
         ASSERT_TRUE(found);
         EXPECT_EQ(found->scale, float(scale));
-        auto expected =
-            scale == 1 ? "control_tray_free.png" : "control_tray_free@" + std::to_string(scale) + "x.png";
+        auto expected = scale == 1 ? "control_tray_free.pixels"
+                                   : "control_tray_free@" + std::to_string(scale) + "x.pixels";
         EXPECT_TRUE(fs::equivalent(found->path, builtResource(expected)));
     }
 }

@@ -1,10 +1,10 @@
 #include "platform/storage/ResourceBundle.h"
 
-
 #include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
 
 namespace torvane::platform {
@@ -42,16 +42,26 @@ bool isInside(const std::filesystem::path& path, const std::filesystem::path& fo
     return !relative.empty() && *relative.begin() != "..";
 }
 
-// Searches every directory for FILENAME without logging; the callers decide what a miss means.
-std::optional<std::string> findFile(std::string_view fileName) {
-    if (!isPlainFileName(fileName))
-        return std::nullopt;
+// Searches every directory, in order, for the first of `fileNames` it holds, without logging; the
+// callers decide what a miss means.
+std::optional<std::string> findFile(std::initializer_list<std::string_view> fileNames) {
     for (const auto& directory : resourceDirectories()) {
-        auto path = std::filesystem::path(directory) / fileName;
-        if (isRegularFile(path))
-            return path.string();
+        for (auto fileName : fileNames) {
+            auto path = std::filesystem::path(directory) / fileName;
+            if (isPlainFileName(fileName) && isRegularFile(path))
+                return path.string();
+        }
     }
     return std::nullopt;
+}
+
+// The pictures are installed packed (platform/view/PackedPixelsFormat.h): "base@2x.png" is
+// looked for as "base@2x.pixels" first.
+std::string packedName(std::string_view pngName) {
+    constexpr std::string_view png = ".png";
+    if (!pngName.ends_with(png))
+        return {};
+    return std::string(pngName.substr(0, pngName.size() - png.size())) + ".pixels";
 }
 
 std::string withScaleSuffix(std::string_view fileName, int scale) {
@@ -94,7 +104,7 @@ std::optional<std::string> pathForResource(Trace& trace, std::string_view name, 
         fileName += '.';
         fileName += type;
     }
-    auto path = findFile(fileName);
+    auto path = findFile({fileName});
     if (!path)
         trace.log("resources: no file \"" + fileName + "\" in the bundle");
     return path;
@@ -119,7 +129,8 @@ std::optional<ImageFile> imagePath(Trace& trace, std::string_view fileName, floa
         break;
     }
     for (int variant : order) {
-        if (auto path = findFile(withScaleSuffix(fileName, variant)))
+        auto name = withScaleSuffix(fileName, variant);
+        if (auto path = findFile({packedName(name), name}))
             return ImageFile{*path, float(variant)};
     }
     trace.log("resources: no picture \"" + std::string(fileName) + "\" in the bundle");

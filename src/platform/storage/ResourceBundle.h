@@ -34,7 +34,8 @@ struct ImageFile {
 
 // The best variant of a picture ("base.png") for a display of SCALE pixels per point: the
 // smallest of NAME.png, NAME@2x.png, NAME@3x.png that is at least as sharp as the display, else
-// the sharpest there is. Logs one line when no variant exists at all.
+// the sharpest there is. Each variant is found packed (NAME@2x.pixels) or as the PNG itself, the
+// packed file first within a directory. Logs one line when no variant exists at all.
 [[nodiscard]] std::optional<ImageFile> imagePath(Trace& trace, std::string_view fileName, float scale);
 
 } // namespace torvane::platform

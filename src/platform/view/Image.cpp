@@ -1,6 +1,7 @@
 #include "platform/view/Image.h"
 
 #include "platform/storage/ResourceBundle.h"
+#include "platform/view/PictureFile.h"
 
 #include <SDL.h>
 
@@ -35,7 +36,7 @@ Image::Image(std::string fileName, SurfacePointer surface, float scale)
     : m_fileName(std::move(fileName)), m_header{surface->w, surface->h, everyPixelOpaque(surface.get())},
       m_surface(std::move(surface)), m_scale(scale > 0 ? scale : 1) {}
 
-Image::Image(std::string fileName, std::string path, const PngHeader& header, float scale)
+Image::Image(std::string fileName, std::string path, const PictureHeader& header, float scale)
     : m_fileName(std::move(fileName)), m_path(std::move(path)), m_header(header),
       m_scale(scale > 0 ? scale : 1) {}
 
@@ -47,11 +48,7 @@ SDL_Surface* Image::surface(Trace& trace) {
     if (m_surface || m_path.empty())
         return m_surface.get();
     std::string whyNot;
-    SurfacePointer surface = readPng(m_path, whyNot).surface;
-    if (surface && (surface->w != m_header.width || surface->h != m_header.height))
-        whyNot = "the file has changed size";
-    else if (surface)
-        m_surface = std::move(surface);
+    m_surface = readPicture(m_path, m_header, whyNot);
     if (!m_surface)
         trace.log("image: cannot read " + m_path + ": " + whyNot);
     return m_surface.get();
@@ -59,7 +56,7 @@ SDL_Surface* Image::surface(Trace& trace) {
 
 bool Image::decodeInto(void* pixels, int pitch, Trace& trace) const {
     std::string whyNot;
-    if (m_path.empty() || !readPngInto(m_path, m_header, pixels, pitch, whyNot)) {
+    if (m_path.empty() || !readPictureInto(m_path, m_header, pixels, pitch, whyNot)) {
         trace.log("image: cannot read " + m_path + ": " + whyNot);
         return false;
     }
@@ -85,7 +82,7 @@ std::shared_ptr<Image> ImageCache::imageNamed(const std::string& fileName) {
     // A missing picture is logged by imagePath.
     if (auto file = imagePath(m_trace, fileName, m_scale)) {
         std::string whyNot;
-        if (auto header = readPngHeader(file->path, whyNot))
+        if (auto header = readPictureHeader(file->path, whyNot))
             image = std::make_shared<Image>(fileName, file->path, *header, file->scale);
         else
             m_trace.log("image: cannot read " + file->path + ": " + whyNot);

@@ -9,7 +9,7 @@
 #include "platform/core/SdlPointers.h"
 #include "platform/core/Trace.h"
 #include "platform/geometry/Geometry.h"
-#include "platform/view/PngFile.h"
+#include "platform/view/PictureHeader.h"
 
 #include <map>
 #include <memory>
@@ -21,16 +21,16 @@ class Image {
   public:
     // A picture in memory; `surface` must not be null; `scale` is its pixels per point.
     Image(std::string fileName, SurfacePointer surface, float scale);
-    // The picture in the PNG file at `path` (`header` read from it), decoded when it is drawn;
+    // The picture in the file at `path` (`header` read from it), decoded when it is drawn;
     // `scale` is the pixels per point of the file (2 for @2x).
-    Image(std::string fileName, std::string path, const PngHeader& header, float scale);
+    Image(std::string fileName, std::string path, const PictureHeader& header, float scale);
 
     [[nodiscard]] const std::string& fileName() const { return m_fileName; }
     [[nodiscard]] Size size() const; // in points
     [[nodiscard]] int pixelWidth() const { return m_header.width; }
     [[nodiscard]] int pixelHeight() const { return m_header.height; }
     // No pixel is translucent: the renderer copies it without blending, ten times faster in
-    // software. A file's picture is opaque when it has no alpha channel.
+    // software. A file's picture is opaque when its header says so.
     [[nodiscard]] bool isOpaque() const { return m_header.opaque; }
 
     // The pixels, decoded from the file if they are not held; null, with a console line, when
@@ -48,7 +48,7 @@ class Image {
   private:
     std::string m_fileName;
     std::string m_path; // empty for a picture made in memory
-    PngHeader m_header;
+    PictureHeader m_header;
     SurfacePointer m_surface;
     float m_scale{1};
 };
@@ -63,7 +63,7 @@ class ImageCache {
     // cache.
     void setScale(float scale);
     // The image of the resource `fileName`, or null (with one console line) when it is missing or
-    // is not a PNG.
+    // is not a picture.
     [[nodiscard]] std::shared_ptr<Image> imageNamed(const std::string& fileName);
 
   private:

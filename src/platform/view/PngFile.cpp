@@ -28,7 +28,7 @@ struct PngImage {
 constexpr auto bgraFormat = PNG_FORMAT_BGRA;
 
 // Opens `png` on the file and checks its size; the format asked for is set here.
-std::optional<PngHeader> beginRead(PngImage& png, const std::string& path, std::string& whyNot) {
+std::optional<PictureHeader> beginRead(PngImage& png, const std::string& path, std::string& whyNot) {
     if (!png_image_begin_read_from_file(&png.image, path.c_str())) {
         whyNot = png.message();
         return std::nullopt;
@@ -41,17 +41,17 @@ std::optional<PngHeader> beginRead(PngImage& png, const std::string& path, std::
         whyNot = "the picture is too large";
         return std::nullopt;
     }
-    return PngHeader{int(png.image.width), int(png.image.height), opaque};
+    return PictureHeader{int(png.image.width), int(png.image.height), opaque};
 }
 
 } // namespace
 
-std::optional<PngHeader> readPngHeader(const std::string& path, std::string& whyNot) {
+std::optional<PictureHeader> readPngHeader(const std::string& path, std::string& whyNot) {
     PngImage png;
     return beginRead(png, path, whyNot);
 }
 
-bool readPngInto(const std::string& path, const PngHeader& expected, void* pixels, int pitch,
+bool readPngInto(const std::string& path, const PictureHeader& expected, void* pixels, int pitch,
                  std::string& whyNot) {
     PngImage png;
     auto header = beginRead(png, path, whyNot);

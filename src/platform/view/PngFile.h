@@ -5,31 +5,26 @@
 // TIFF and WebP decoders the dynamic loader would otherwise map before the first frame.
 
 #include "platform/core/SdlPointers.h"
+#include "platform/view/PictureHeader.h"
 
 #include <optional>
 #include <string>
 
 namespace torvane::platform {
 
-struct PngHeader {
-    int width{0};
-    int height{0};
-    bool opaque{false}; // the file has no alpha channel
-};
-
 struct PngPicture {
     SurfacePointer surface;
     bool opaque{false}; // the file has no alpha channel
 };
 
-// The picture's size and kind from the file's first bytes; std::nullopt, with libpng's reason in
-// `whyNot`, when the file cannot be read, is not a PNG or is too large to draw.
-[[nodiscard]] std::optional<PngHeader> readPngHeader(const std::string& path, std::string& whyNot);
+// The picture's size from the file's first bytes, opaque when it has no alpha channel; std::nullopt, with
+// libpng's reason in `whyNot`, when the file cannot be read, is not a PNG or is too large to draw.
+[[nodiscard]] std::optional<PictureHeader> readPngHeader(const std::string& path, std::string& whyNot);
 // Decodes the file into `pixels`, rows `pitch` bytes apart, in SDL_PIXELFORMAT_BGRA32 (ARGB8888 on
 // the machines we run on), straight alpha. False, with the reason, when it cannot, or when the
 // file is no longer the `expected` size.
-[[nodiscard]] bool readPngInto(const std::string& path, const PngHeader& expected, void* pixels, int pitch,
-                               std::string& whyNot);
+[[nodiscard]] bool readPngInto(const std::string& path, const PictureHeader& expected, void* pixels,
+                               int pitch, std::string& whyNot);
 // The picture in a surface of its own, as readPngInto gives it; a null surface, with the reason
 // in `whyNot`, when the file cannot be read or is not a PNG.
 [[nodiscard]] PngPicture readPng(const std::string& path, std::string& whyNot);

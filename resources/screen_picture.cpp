@@ -1,16 +1,21 @@
-// Build tool: rewrites a picture drawn by rsvg-convert the way the screen reads it fastest.
+// Build tool: writes a picture drawn by rsvg-convert in the two forms the screen reads.
 //
-// - Without row filters, at full compression. The pictures are flat colours and smooth
-//   gradients, which deflate finds on its own; undoing Paeth and average filters was most of
-//   their decoding, and the first frame waits for its pictures. The lenses also come out
-//   smaller this way.
-// - With --opaque, as RGB without an alpha channel. rsvg-convert always writes RGBA; a picture
-//   without alpha is drawn without blending (SDL gives its texture no blend mode), which costs a
-//   tenth of a blended full-screen copy in software. A picture with a single pixel that is not
-//   opaque fails the build instead, so a lens can never turn see-through unnoticed.
+// - Packed (src/platform/view/PackedPixelsFormat.h): the pixels SDL's software renderer holds,
+//   compressed with LZ4's high-compression mode, which costs the build time and leaves unpacking
+//   nearly as fast as a copy. This is the form that is installed and read at start.
+// - As PNG, without row filters, at full compression, for anything that reads pictures as PNG
+//   (the tests compare the two). The pictures are flat colours and smooth gradients, which
+//   deflate finds on its own; undoing Paeth and average filters was most of their decoding.
+// - With --opaque, both without alpha: the PNG as RGB, the packed picture marked opaque. rsvg-convert
+//   always writes RGBA; a picture without alpha is drawn without blending, which costs a tenth
+//   of a blended full-screen copy in software. A picture with a single pixel that is not opaque
+//   fails the build instead, so a lens can never turn see-through unnoticed.
 //
-// Usage: torvane_screen_png [--opaque] INPUT.png OUTPUT.png
+// Usage: torvane_screen_picture [--opaque] INPUT.png OUTPUT.png OUTPUT.pixels
 
+#include "platform/view/PackedPixelsFormat.h"
+
+#include <lz4hc.h>
 #include <png.h>
 
 #include <csetjmp>
@@ -96,18 +101,49 @@ bool write(const char* path, const Pixels& pixels) {
     return written;
 }
 
+// The packed form: B, G, R, A whatever the PNG's channels.
+bool writePacked(const char* path, const Pixels& pixels) {
+    namespace packed = torvane::platform::packed;
+    std::vector<char> bgra;
+    bgra.reserve(std::size_t(pixels.width) * pixels.height * 4);
+    for (std::size_t i = 0; i < pixels.bytes.size(); i += std::size_t(pixels.channels))
+        bgra.insert(bgra.end(), {char(pixels.bytes[i + 2]), char(pixels.bytes[i + 1]), char(pixels.bytes[i]),
+                                 char(pixels.channels == 4 ? pixels.bytes[i + 3] : 255)});
+    std::vector<char> block(std::size_t(LZ4_compressBound(int(bgra.size()))));
+    const int size =
+        LZ4_compress_HC(bgra.data(), block.data(), int(bgra.size()), int(block.size()), LZ4HC_CLEVEL_DEFAULT);
+    if (size <= 0 || pixels.width > packed::largestSide || pixels.height > packed::largestSide) {
+        std::fprintf(stderr, "%s: cannot pack the picture\n", path);
+        return false;
+    }
+    const auto header =
+        packed::encode({pixels.width, pixels.height, pixels.channels == 3, std::uint32_t(size)});
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file) {
+        std::perror(path);
+        return false;
+    }
+    const bool written = std::fwrite(header.data(), 1, header.size(), file) == header.size() &&
+                         std::fwrite(block.data(), 1, std::size_t(size), file) == std::size_t(size);
+    if (std::fclose(file) != 0 || !written) {
+        std::fprintf(stderr, "%s: cannot write the picture\n", path);
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool opaque = argc == 4 && std::strcmp(argv[1], "--opaque") == 0;
-    if (argc != 3 && !opaque) {
-        std::fprintf(stderr, "usage: %s [--opaque] INPUT.png OUTPUT.png\n", argv[0]);
+    const bool opaque = argc == 5 && std::strcmp(argv[1], "--opaque") == 0;
+    if (argc != 4 && !opaque) {
+        std::fprintf(stderr, "usage: %s [--opaque] INPUT.png OUTPUT.png OUTPUT.pixels\n", argv[0]);
         return 2;
     }
-    const char* input = argv[argc - 2];
-    const char* output = argv[argc - 1];
+    const char* input = argv[argc - 3];
     Pixels pixels;
-    if (!read(input, pixels) || (opaque && !dropAlpha(input, pixels)) || !write(output, pixels))
+    if (!read(input, pixels) || (opaque && !dropAlpha(input, pixels)) || !write(argv[argc - 2], pixels) ||
+        !writePacked(argv[argc - 1], pixels))
         return 1;
     return 0;
 }
