@@ -20,11 +20,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Read or opened at run time rather than linked, so dpkg-shlibdeps cannot see them: the alerts'
-# font, libcurl (platform/net/CurlLibrary.h) and the alerts' SDL2_ttf and fontconfig
-# (platform/alert/TtfLibrary.h, FontconfigLibrary.h), at the versions their symbols files give for
-# the functions used.
+# font, libcurl (platform/net/CurlLibrary.h), the alerts' SDL2_ttf and fontconfig
+# (platform/alert/TtfLibrary.h, FontconfigLibrary.h) and logind's sd-bus
+# (platform/torch/SdBusLibrary.h), at the versions their symbols files give for the functions used.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, libcurl4 (>= 7.84), libsdl2-ttf-2.0-0 (>= 2.0.15), \
-libfontconfig1 (>= 2.12.6)")
+libfontconfig1 (>= 2.12.6), libsystemd0 (>= 222)")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 
 # Debian's place for the licence; cmake --install puts LICENSE beside it.

@@ -16,7 +16,7 @@ package=$1
 [ "$(dpkg-deb -f "$package" Section)" = utils ] || fail "the package's section is not utils"
 depends=$(dpkg-deb -f "$package" Depends)
 for library in libsdl2-2.0-0 libpng16-16 liblz4-1 libmpg123-0 libsdl2-ttf-2.0-0 libfontconfig1 \
-    libcurl4 libc6 fonts-dejavu-core; do
+    libcurl4 libsystemd0 libc6 fonts-dejavu-core; do
     case $depends in *"$library"*) ;; *) fail "Depends lacks $library: $depends" ;; esac
 done
 dpkg-deb -f "$package" Description | grep -q flashlight || fail "the package has no description"

@@ -1,8 +1,9 @@
 #include "platform/core/UIDevice_machine.h"
 
-#include <fstream>
-#include <iterator>
+#include "platform/core/SmallFile.h"
+
 #include <sys/utsname.h>
+#include <utility>
 
 namespace torvane::platform {
 
@@ -10,10 +11,10 @@ namespace {
 
 // The device tree ends its strings with NUL, sysfs its attributes with a newline.
 std::optional<std::string> readModelFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    auto read = readSmallFile(file);
+    if (!read)
         return std::nullopt;
-    std::string text{std::istreambuf_iterator<char>(in), {}};
+    std::string text = std::move(*read);
     while (!text.empty() && (text.back() == '\0' || text.back() == '\n' || text.back() == ' '))
         text.pop_back();
     if (text.empty())
@@ -37,6 +38,5 @@ std::optional<std::string> hardwareModel(const std::filesystem::path& root) {
 std::optional<std::string> machine() {
     return hardwareModel("/");
 }
-
 
 } // namespace torvane::platform

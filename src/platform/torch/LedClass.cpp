@@ -1,10 +1,11 @@
 #include "platform/torch/LedClass.h"
 
+#include "platform/core/SmallFile.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <string_view>
 #include <system_error>
@@ -16,13 +17,14 @@ namespace torvane::platform {
 
 namespace {
 
+// The first line of a sysfs attribute, without trailing blanks.
 std::optional<std::string> readAttribute(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::string text;
-    if (!in || !std::getline(in, text))
+    auto text = readSmallFile(file);
+    if (!text || text->empty())
         return std::nullopt;
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\t'))
-        text.pop_back();
+    text->erase(std::min(text->find('\n'), text->size()));
+    while (!text->empty() && (text->back() == ' ' || text->back() == '\r' || text->back() == '\t'))
+        text->pop_back();
     return text;
 }
 

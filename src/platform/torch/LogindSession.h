@@ -2,7 +2,8 @@
 
 // The desktop session's own way to set an LED when its `brightness` file is not ours to write (a
 // normal user on a phone): systemd-logind's SetBrightness on the caller's session, over the
-// system bus. Absent logind or bus is a state: open() gives nothing.
+// system bus. Absent logind, bus or libsystemd (opened here, SdBusLibrary.h) is a state: open()
+// gives nothing.
 
 #include <memory>
 #include <optional>
@@ -11,6 +12,8 @@
 struct sd_bus;
 
 namespace torvane::platform {
+
+struct SdBusLibrary;
 
 inline constexpr const char* logindService = "org.freedesktop.login1";
 inline constexpr const char* logindSessionPath = "/org/freedesktop/login1/session/auto";
@@ -26,10 +29,13 @@ class LogindSession {
 
   private:
     struct BusCloser {
+        std::shared_ptr<const SdBusLibrary> sd; // keeps the functions while the bus lives
         void operator()(sd_bus* bus) const;
     };
-    explicit LogindSession(sd_bus* bus) : m_bus(bus) {}
+    LogindSession(std::shared_ptr<const SdBusLibrary> sd, sd_bus* bus)
+        : m_sd(sd), m_bus(bus, BusCloser{sd}) {}
 
+    std::shared_ptr<const SdBusLibrary> m_sd;
     std::unique_ptr<sd_bus, BusCloser> m_bus;
 };
 
