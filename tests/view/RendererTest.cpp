@@ -1,6 +1,7 @@
 #include "platform/view/Renderer.h"
 #include "platform/storage/ResourceBundle.h"
 #include "platform/view/Animator.h"
+#include "platform/view/CutCopy.h"
 #include "platform/view/Image.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/PngFile.h"
@@ -200,4 +201,56 @@ TEST(Renderer, AViewThatFillsTheSidesContinuesItsEdgeColumnsBesideTheColumnWhile
     renderer.draw(*root, 0, fit);
     SDL_RenderFlush(screen.sdl.get());
     EXPECT_EQ(pixel(screen.surface.get(), 10, 75), 0x000000u);
+}
+
+// In software a stretched copy is cut at the output's edges (CutCopy.h): the pieces must meet
+// without a gap, which would leave black, or an overlap, which would blend a see-through pixel
+// twice.
+TEST(Renderer, AStretchedCopyPastTheEdgesCoversEachPixelOnce) {
+    auto expectContiguous = [](const CopySpans& cut, int limit) {
+        ASSERT_GT(cut.count, 0);
+        const CopySpan& first = cut.spans[0];
+        const CopySpan& last = cut.spans[std::size_t(cut.count - 1)];
+        EXPECT_LE(first.target, 0);
+        EXPECT_GE(last.target + last.targetLength, limit);
+        for (int i = 1; i < cut.count; ++i) {
+            EXPECT_EQ(cut.spans[i].target, cut.spans[i - 1].target + cut.spans[i - 1].targetLength);
+            EXPECT_EQ(cut.spans[i].source, cut.spans[i - 1].source + cut.spans[i - 1].sourceLength);
+        }
+    };
+    // 7 source pixels over 23 output pixels from -5: cut at both edges of a 15-pixel output.
+    auto cut = cutAtEdges(7, -5, 23, 15);
+    ASSERT_EQ(cut.count, 3);
+    expectContiguous(cut, 15);
+    EXPECT_EQ(cut.spans[0].sourceLength, 1);
+    EXPECT_EQ(cut.spans[2].sourceLength, 1);
+    EXPECT_GE(cut.spans[1].target, 0);
+    EXPECT_LE(cut.spans[1].target + cut.spans[1].targetLength, 15);
+    // Inside: the whole copy, as it was asked for.
+    cut = cutAtEdges(7, 2, 10, 15);
+    ASSERT_EQ(cut.count, 1);
+    EXPECT_EQ(cut.spans[0].target, 2);
+    EXPECT_EQ(cut.spans[0].targetLength, 10);
+    EXPECT_EQ(cut.spans[0].sourceLength, 7);
+    // Wholly outside: nothing; all within one source pixel: that pixel alone.
+    EXPECT_EQ(cutAtEdges(7, 15, 23, 15).count, 0);
+    EXPECT_EQ(cutAtEdges(7, -10, 23, 0).count, 0);
+    cut = cutAtEdges(2, -40, 100, 5);
+    ASSERT_EQ(cut.count, 1);
+    EXPECT_EQ(cut.spans[0].sourceLength, 1);
+
+    TestContext t;
+    Offscreen screen(50, 40);
+    Renderer renderer(screen.sdl.get(), t.context.trace);
+    auto root = std::make_shared<ImageView>(t.context.animator, "root", Rect{0, 0, 50, 40});
+    auto glass = std::make_shared<ImageView>(t.context.animator, "glass", Rect{-7, -9, 67, 61});
+    glass->setImage(std::make_shared<Image>("glass.png", solid(6, 5, 0x80FF0000), 1));
+    root->addSubview(glass);
+    renderer.draw(*root, 0, 1);
+    SDL_RenderFlush(screen.sdl.get());
+    const Uint32 once = pixel(screen.surface.get(), 25, 20);
+    EXPECT_NE(once, 0u);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 50; ++x)
+            ASSERT_EQ(pixel(screen.surface.get(), x, y), once) << x << "," << y;
 }

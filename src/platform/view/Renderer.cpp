@@ -1,11 +1,13 @@
 #include "platform/view/Renderer.h"
 
+#include "platform/view/CutCopy.h"
 #include "platform/view/Image.h"
 #include "platform/view/ImageView.h"
 
 #include <SDL.h>
 
 #include <cmath>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -42,8 +44,27 @@ SDL_Vertex vertex(const Mapped& at, float u, float v) {
     return SDL_Vertex{{at.x, at.y}, {255, 255, 255, 255}, {u, v}};
 }
 
+// A plain stretched copy; in software (`softwareOutput`, the output's size), cut at the output's
+// edges first when it reaches past them (CutCopy.h).
+void copyStretched(SDL_Renderer* renderer, SDL_Texture* texture, const SDL_FRect& target,
+                   std::optional<SDL_Point> softwareOutput) {
+    if (softwareOutput) {
+        // Whole pixels, as SDL's software renderer takes the rectangle.
+        const SDL_Rect pixels{int(target.x), int(target.y), int(target.w), int(target.h)};
+        int width = 0, height = 0;
+        const bool pastAnEdge = pixels.x < 0 || pixels.y < 0 || pixels.x + pixels.w > softwareOutput->x ||
+                                pixels.y + pixels.h > softwareOutput->y;
+        if (pastAnEdge && SDL_QueryTexture(texture, nullptr, nullptr, &width, &height) == 0 &&
+            (width != pixels.w || height != pixels.h)) {
+            copyCutAtEdges(renderer, texture, pixels, *softwareOutput);
+            return;
+        }
+    }
+    SDL_RenderCopyF(renderer, texture, nullptr, &target);
+}
+
 void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<Stage>& stages, Size size,
-              const ColumnFit& fit, bool perspective) {
+              const ColumnFit& fit, bool perspective, std::optional<SDL_Point> softwareOutput) {
     const int cells = perspective ? perspectiveGridSize : 1;
     Mapped topLeft = mapToScreen(stages, 0, 0, fit);
     Mapped topRight = mapToScreen(stages, size.width, 0, fit);
@@ -53,7 +74,7 @@ void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<St
         bottomLeft.y > topLeft.y) {
         // Only moved and stretched: the plain copy, the fastest path in software.
         SDL_FRect target{topLeft.x, topLeft.y, topRight.x - topLeft.x, bottomLeft.y - topLeft.y};
-        SDL_RenderCopyF(renderer, texture, nullptr, &target);
+        copyStretched(renderer, texture, target, softwareOutput);
         return;
     }
     std::vector<SDL_Vertex> vertices;
@@ -175,6 +196,10 @@ void Renderer::draw(const ImageView& root, double time, const ColumnFit& fit) {
     SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
     SDL_RenderClear(m_renderer);
 
+    std::optional<SDL_Point> softwareOutput;
+    SDL_Point output{};
+    if (m_software && SDL_GetRendererOutputSize(m_renderer, &output.x, &output.y) == 0)
+        softwareOutput = output;
     std::vector<Stage> stages;
     auto drawView = [&](auto& self, const ImageView& view) -> void {
         if (view.isHidden())
@@ -188,7 +213,7 @@ void Renderer::draw(const ImageView& root, double time, const ColumnFit& fit) {
             Size size{stage.frame.width, stage.frame.height};
             if (view.fillsSides())
                 drawSides(m_renderer, image, stages, size, fit);
-            drawQuad(m_renderer, image, stages, size, fit, perspective);
+            drawQuad(m_renderer, image, stages, size, fit, perspective, softwareOutput);
         }
         for (const auto& child : view.subviews())
             self(self, *child);
