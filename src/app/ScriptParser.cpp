@@ -1,32 +1,17 @@
 #include "app/ScriptParser.h"
 
+#include "platform/core/SmallFile.h"
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <vector>
 
 namespace torvane::app {
 
 namespace {
-
-std::vector<std::string_view> wordsOf(std::string_view line) {
-    std::vector<std::string_view> words;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        while (at < line.size() && (line[at] == ' ' || line[at] == '\t' || line[at] == '\r'))
-            ++at;
-        std::size_t start = at;
-        while (at < line.size() && line[at] != ' ' && line[at] != '\t' && line[at] != '\r')
-            ++at;
-        if (at > start)
-            words.push_back(line.substr(start, at - start));
-    }
-    return words;
-}
 
 std::optional<double> finiteNumber(std::string_view text) {
     double value = 0;
@@ -47,7 +32,7 @@ std::optional<int> buttonIndex(std::string_view text) {
 // The command on one line; an error text instead when the line is not one.
 std::string parseLine(std::string_view line, platform::ScriptCommand& command) {
     using Kind = platform::ScriptCommand::Kind;
-    auto words = wordsOf(line);
+    auto words = platform::wordsOf(line);
     std::string_view verb = words[0];
     auto arguments = words.size() - 1;
 
@@ -100,7 +85,7 @@ ParsedScript parseScript(std::string_view text, std::string_view name) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         ++lineNumber;
 
-        auto words = wordsOf(line);
+        auto words = platform::wordsOf(line);
         if (words.empty() || words[0].starts_with('#'))
             continue;
         platform::ScriptCommand command;
@@ -115,6 +100,9 @@ ParsedScript parseScript(std::string_view text, std::string_view name) {
     return parsed;
 }
 
+// A script is a few lines typed by a person; one of megabytes is a mistake, not a script.
+constexpr std::size_t scriptLimit = 1 << 20;
+
 ParsedScript parseScriptFile(const std::filesystem::path& path) {
     // A folder opens as a stream that reads as empty: it would pass for a script of nothing.
     if (std::error_code ignored; std::filesystem::is_directory(path, ignored)) {
@@ -122,15 +110,13 @@ ParsedScript parseScriptFile(const std::filesystem::path& path) {
         failed.error = path.string() + ": cannot read the script: it is a folder";
         return failed;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    auto contents = platform::readSmallFile(path, scriptLimit);
+    if (!contents) {
         ParsedScript failed;
         failed.error = path.string() + ": cannot read the script: " + std::strerror(errno);
         return failed;
     }
-    std::stringstream contents;
-    contents << file.rdbuf();
-    return parseScript(contents.str(), path.string());
+    return parseScript(*contents, path.string());
 }
 
 } // namespace torvane::app

@@ -1,7 +1,8 @@
 #include "platform/audio/AudioSession.h"
 
+#include "platform/core/SmallFile.h"
+
 #include <filesystem>
-#include <fstream>
 
 namespace torvane::platform {
 
@@ -13,11 +14,10 @@ bool startsWith(const std::string& text, std::string_view prefix) {
 
 // A playback substream's status file reads "state: RUNNING" while it plays.
 bool substreamRuns(const std::filesystem::path& status) {
-    std::ifstream in(status);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (startsWith(line, "state:"))
-            return line.find("RUNNING") != std::string::npos;
+    auto text = readSmallFile(status);
+    for (std::string_view line : text ? linesOf(*text) : std::vector<std::string_view>()) {
+        if (line.starts_with("state:"))
+            return line.find("RUNNING") != std::string_view::npos;
     }
     return false;
 }

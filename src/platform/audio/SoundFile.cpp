@@ -1,10 +1,12 @@
 #include "platform/audio/SoundFile.h"
 
+#include "platform/core/UniqueFd.h"
+
 #include <SDL.h>
 #include <mpg123.h>
 
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <memory>
 
 namespace torvane::platform {
@@ -20,8 +22,9 @@ struct Pcm {
 
 bool isWav(const std::string& path) {
     char head[12]{};
-    std::ifstream(path, std::ios::binary).read(head, sizeof head);
-    return std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0;
+    UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    return file && ::read(file.get(), head, sizeof head) == ssize_t(sizeof head) &&
+           std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0;
 }
 
 bool readWav(const std::string& path, Pcm& pcm, std::string& whyNot) {

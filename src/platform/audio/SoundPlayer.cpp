@@ -1,10 +1,12 @@
 #include "platform/audio/SoundPlayer.h"
 
+#include "platform/core/UniqueFd.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 
 namespace torvane::platform {
 
@@ -15,7 +17,7 @@ std::unique_ptr<SoundPlayer>
 SoundPlayer::playerWithContentsOfFile(AudioOutputs& outputs, const std::string& path, std::string name) {
     Trace& trace = outputs.trace();
     // Checked even without an audio device, so that a missing file is the same state everywhere.
-    if (!std::ifstream(path, std::ios::binary)) {
+    if (!UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC))) {
         trace.log("sound: cannot read " + path + ": " + std::strerror(errno));
         return nullptr;
     }

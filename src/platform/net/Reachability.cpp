@@ -1,8 +1,10 @@
 #include "platform/net/Reachability.h"
 
+#include "platform/core/SmallFile.h"
+
+#include <charconv>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace torvane::platform {
@@ -13,48 +15,43 @@ namespace {
 constexpr unsigned long routeUp = 0x0001;
 constexpr unsigned long routeReject = 0x0200;
 constexpr const char* loopback = "lo";
+constexpr std::size_t routeTableLimit = 16 << 20;
 
-unsigned long hexNumber(const std::string& text) {
-    return std::strtoul(text.c_str(), nullptr, 16);
+unsigned long hexNumber(std::string_view text) {
+    unsigned long value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    return value;
 }
 
-bool allZero(const std::string& hex) {
-    return !hex.empty() && hex.find_first_not_of('0') == std::string::npos;
+bool allZero(std::string_view hex) {
+    return !hex.empty() && hex.find_first_not_of('0') == std::string_view::npos;
 }
 
 // An interface counts as up unless its operational state says otherwise; one whose state cannot be
 // read (a tunnel without one, a made-up table) is taken at the routing table's word.
-bool interfaceIsUp(const ReachabilitySources& sources, const std::string& name) {
-    std::ifstream in(sources.sysClassNet + "/" + name + "/operstate");
-    std::string state;
-    if (!in || !std::getline(in, state))
+bool interfaceIsUp(const ReachabilitySources& sources, std::string_view name) {
+    auto text = readSmallFile(sources.sysClassNet + "/" + std::string(name) + "/operstate");
+    if (!text || text->empty())
         return true;
+    std::string_view state = linesOf(*text).front();
     return state != "down" && state != "lowerlayerdown" && state != "notpresent";
 }
 
-bool usable(const ReachabilitySources& sources, const std::string& name, unsigned long flags) {
+bool usable(const ReachabilitySources& sources, std::string_view name, unsigned long flags) {
     return name != loopback && (flags & routeUp) && !(flags & routeReject) && interfaceIsUp(sources, name);
-}
-
-std::vector<std::string> words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> result;
-    for (std::string word; in >> word;)
-        result.push_back(word);
-    return result;
 }
 
 // /proc/net/route: a header, then "Iface Destination Gateway Flags RefCnt Use Metric Mask ...",
 // addresses in hexadecimal.
 std::optional<bool> ipv4DefaultRouteUp(const ReachabilitySources& sources) {
-    std::ifstream in(sources.procNet + "/route");
-    if (!in)
+    // The kernel's tables outgrow a sysfs attribute: a router's may be long.
+    auto text = readSmallFile(sources.procNet + "/route", routeTableLimit);
+    if (!text)
         return std::nullopt;
-    std::string line;
-    std::getline(in, line);
+    auto lines = linesOf(*text);
     bool found = false;
-    while (std::getline(in, line)) {
-        auto fields = words(line);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        auto fields = wordsOf(lines[i]);
         if (fields.size() < 8)
             continue;
         if (allZero(fields[1]) && allZero(fields[7]) && usable(sources, fields[0], hexNumber(fields[3])))
@@ -67,12 +64,12 @@ std::optional<bool> ipv4DefaultRouteUp(const ReachabilitySources& sources) {
 // use flags interface", no header. The default route is ::/0; the kernel's "unreachable" ::/0
 // routes on lo carry the reject flag.
 std::optional<bool> ipv6DefaultRouteUp(const ReachabilitySources& sources) {
-    std::ifstream in(sources.procNet + "/ipv6_route");
-    if (!in)
+    auto text = readSmallFile(sources.procNet + "/ipv6_route", routeTableLimit);
+    if (!text)
         return std::nullopt;
     bool found = false;
-    for (std::string line; std::getline(in, line);) {
-        auto fields = words(line);
+    for (std::string_view line : linesOf(*text)) {
+        auto fields = wordsOf(line);
         if (fields.size() < 10)
             continue;
         if (allZero(fields[0]) && allZero(fields[1]) && usable(sources, fields[9], hexNumber(fields[8])))
