@@ -59,9 +59,9 @@ extern "C" __attribute__((visibility("default"))) int torvane_main(int argc, cha
     // (below): one that comes while the application starts ends it as a quit does, status 0.
     platform::holdQuits(true);
     // SDL's software renderer scales a translucent picture through a scratch picture of the
-    // target's size, made and freed at each draw: a screenful each frame of the opening zoom.
-    // Kept in the heap rather than mapped and unmapped each time, its memory is taken again
-    // instead of being faulted in anew (three times the opening's CPU otherwise).
+    // target's size, made and freed at each draw: a megabyte or more each frame of the opening
+    // zoom. Kept in the heap rather than mapped and unmapped each time, its memory is taken again
+    // instead of being faulted in anew (three times the opening's CPU, when it was a screenful).
     mallopt(M_MMAP_THRESHOLD, 8 << 20);
     mallopt(M_TRIM_THRESHOLD, 8 << 20);
 
