@@ -1,8 +1,9 @@
 #pragma once
 
-// PNG files read into and written from SDL surfaces with libpng's simplified interface. The
-// pictures and the window's icon are PNG alone, so libpng stands in for SDL2_image, whose JPEG,
-// TIFF and WebP decoders the dynamic loader would otherwise map before the first frame.
+// PNG files read into and written from SDL surfaces with libpng's simplified interface: the
+// window's icon, shots, and pictures found as PNG rather than packed (PictureFile.h). Nothing else
+// is read, so libpng stands in for SDL2_image, whose JPEG, TIFF and WebP decoders the dynamic
+// loader would otherwise map before the first frame.
 
 #include "platform/core/SdlPointers.h"
 #include "platform/view/PictureHeader.h"
