@@ -5,6 +5,7 @@
 
 #include <lz4.h>
 
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -35,7 +36,7 @@ struct OpenedFile {
     packed::Header header;
 };
 
-std::optional<OpenedFile> open(const std::string& path, std::string& whyNot) {
+std::optional<OpenedFile> openPacked(const std::string& path, std::string& whyNot) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
     if (!fd || ::fstat(fd.get(), &status) != 0) {
@@ -62,7 +63,7 @@ PictureHeader pictureHeader(const packed::Header& header) {
 } // namespace
 
 std::optional<PictureHeader> readPackedHeader(const std::string& path, std::string& whyNot) {
-    auto file = open(path, whyNot);
+    auto file = openPacked(path, whyNot);
     if (!file)
         return std::nullopt;
     return pictureHeader(file->header);
@@ -70,7 +71,7 @@ std::optional<PictureHeader> readPackedHeader(const std::string& path, std::stri
 
 bool readPackedInto(const std::string& path, const PictureHeader& expected, void* pixels, int pitch,
                     std::string& whyNot) {
-    auto file = open(path, whyNot);
+    auto file = openPacked(path, whyNot);
     if (!file)
         return false;
     const auto header = pictureHeader(file->header);
