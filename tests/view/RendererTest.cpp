@@ -254,3 +254,37 @@ TEST(Renderer, AStretchedCopyPastTheEdgesCoversEachPixelOnce) {
         for (int x = 0; x < 50; ++x)
             ASSERT_EQ(pixel(screen.surface.get(), x, y), once) << x << "," << y;
 }
+
+// A picture wholly under an opaque one drawn after it is neither drawn nor made into a texture
+// (the first frame's lens under the tray); one that shows at all, or lies under a see-through
+// one, is.
+TEST(Renderer, APictureWhollyUnderAnOpaqueOneIsNotMadeUntilItShows) {
+    TestContext t;
+    Offscreen screen(40, 40);
+    Renderer renderer(screen.sdl.get(), t.context.trace);
+    auto root = std::make_shared<ImageView>(t.context.animator, "root", Rect{0, 0, 40, 40});
+    auto under = std::make_shared<ImageView>(t.context.animator, "under", Rect{5, 5, 10, 10});
+    under->setImage(std::make_shared<Image>("red.png", solid(2, 2, 0xFFFF0000), 1));
+    auto over = std::make_shared<ImageView>(t.context.animator, "over", Rect{0, 0, 20, 20});
+    over->setImage(std::make_shared<Image>("blue.png", solid(2, 2, 0xFF0000FF), 1));
+    root->addSubview(under);
+    root->addSubview(over);
+    auto drawn = [&] {
+        renderer.draw(*root, 0, 1);
+        SDL_RenderFlush(screen.sdl.get());
+        return pixel(screen.surface.get(), 10, 10);
+    };
+    EXPECT_EQ(drawn(), 0x0000FFu);
+    EXPECT_EQ(renderer.textureCount(), 1u);
+
+    over->setFrame({6, 0, 20, 20}); // the red picture's left column shows
+    EXPECT_EQ(drawn(), 0x0000FFu);
+    EXPECT_EQ(pixel(screen.surface.get(), 5, 10), 0xFF0000u);
+    EXPECT_EQ(renderer.textureCount(), 2u);
+
+    renderer.forgetTextures();
+    over->setFrame({0, 0, 20, 20});
+    over->setImage(std::make_shared<Image>("glass.png", solid(2, 2, 0x800000FF), 1));
+    EXPECT_NE(drawn(), 0x0000FFu);
+    EXPECT_EQ(renderer.textureCount(), 2u);
+}

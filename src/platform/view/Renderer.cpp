@@ -136,6 +136,62 @@ void drawSides(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<S
     }
 }
 
+// A view to draw in this frame, with the levels between it and the output.
+struct Placed {
+    const ImageView* view;
+    std::vector<Stage> stages;
+    bool perspective;
+};
+
+// The output pixels a view may touch, in whole pixels (empty when it touches none that can be
+// told): its corners' bounds, the drawable's whole width for a view that fills the sides.
+SDL_Rect reach(const Placed& placed, const ColumnFit& fit, SDL_Point output) {
+    const Size size{placed.stages.back().frame.width, placed.stages.back().frame.height};
+    const Mapped corners[] = {mapToScreen(placed.stages, 0, 0, fit),
+                              mapToScreen(placed.stages, size.width, 0, fit),
+                              mapToScreen(placed.stages, 0, size.height, fit),
+                              mapToScreen(placed.stages, size.width, size.height, fit)};
+    float left = corners[0].x, right = left, top = corners[0].y, bottom = top;
+    for (const Mapped& corner : corners) {
+        if (!corner.visible)
+            return {};
+        left = std::min(left, corner.x);
+        right = std::max(right, corner.x);
+        top = std::min(top, corner.y);
+        bottom = std::max(bottom, corner.y);
+    }
+    if (placed.view->fillsSides())
+        left = 0, right = float(output.x);
+    const int x0 = std::max(0, int(std::floor(left))), x1 = std::min(output.x, int(std::ceil(right)));
+    const int y0 = std::max(0, int(std::floor(top))), y1 = std::min(output.y, int(std::ceil(bottom)));
+    return x1 > x0 && y1 > y0 ? SDL_Rect{x0, y0, x1 - x0, y1 - y0} : SDL_Rect{};
+}
+
+// The output pixels an opaque view surely paints: the copy SDL makes of it when it lies flat
+// and upright (whole pixels, as SDL takes the rectangle), the drawable's whole width for one that
+// fills the sides where drawSides continues them; nothing for any other.
+SDL_Rect paintedSurely(const Placed& placed, const ColumnFit& fit, SDL_Point output) {
+    if (placed.perspective)
+        return {};
+    const Size size{placed.stages.back().frame.width, placed.stages.back().frame.height};
+    const Mapped topLeft = mapToScreen(placed.stages, 0, 0, fit);
+    const Mapped topRight = mapToScreen(placed.stages, size.width, 0, fit);
+    const Mapped bottomLeft = mapToScreen(placed.stages, 0, size.height, fit);
+    if (!(topLeft.y == topRight.y && topLeft.x == bottomLeft.x && topRight.x > topLeft.x &&
+          bottomLeft.y > topLeft.y))
+        return {};
+    const bool sides = placed.view->fillsSides() && fit.pixels.width >= float(output.x);
+    const int y0 = int(topLeft.y), y1 = y0 + int(bottomLeft.y - topLeft.y);
+    const int x0 = sides ? 0 : int(topLeft.x);
+    const int x1 = sides ? output.x : x0 + int(topRight.x - topLeft.x);
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+bool contains(const SDL_Rect& outer, const SDL_Rect& inner) {
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
+           inner.y + inner.h <= outer.y + outer.h;
+}
+
 } // namespace
 
 Renderer::Renderer(SDL_Renderer* renderer, Trace& trace) : m_renderer(renderer), m_trace(trace) {
@@ -198,28 +254,51 @@ void Renderer::draw(const ImageView& root, double time, const ColumnFit& fit) {
 
     std::optional<SDL_Point> softwareOutput;
     SDL_Point output{};
-    if (m_software && SDL_GetRendererOutputSize(m_renderer, &output.x, &output.y) == 0)
+    if (SDL_GetRendererOutputSize(m_renderer, &output.x, &output.y) != 0)
+        output = {};
+    if (m_software && output.x > 0)
         softwareOutput = output;
+    // First where every view with a picture lies, then the drawing: a view wholly under an opaque
+    // one drawn after it is neither drawn nor made into a texture. (In the first frame the lens
+    // lies under the tray: its screenful is made a frame later, when the tray has turned away.)
+    std::vector<Placed> placed;
     std::vector<Stage> stages;
-    auto drawView = [&](auto& self, const ImageView& view) -> void {
+    auto place = [&](auto& self, const ImageView& view) -> void {
         if (view.isHidden())
             return;
-        Stage stage{view.frame(), view.presentationTransform(time)};
-        stages.push_back(stage);
-        bool perspective = false;
-        for (const auto& level : stages)
-            perspective = perspective || !isAffine2D(level.transform);
-        if (SDL_Texture* image = texture(view.image())) {
-            Size size{stage.frame.width, stage.frame.height};
-            if (view.fillsSides())
-                drawSides(m_renderer, image, stages, size, fit);
-            drawQuad(m_renderer, image, stages, size, fit, perspective, softwareOutput);
+        stages.push_back({view.frame(), view.presentationTransform(time)});
+        if (view.image()) {
+            bool perspective = false;
+            for (const auto& level : stages)
+                perspective = perspective || !isAffine2D(level.transform);
+            placed.push_back({&view, stages, perspective});
         }
         for (const auto& child : view.subviews())
             self(self, *child);
         stages.pop_back();
     };
-    drawView(drawView, root);
+    place(place, root);
+
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (output.x > 0 && output.y > 0) {
+            const SDL_Rect touched = reach(placed[i], fit, output);
+            bool hidden = false;
+            for (std::size_t j = i + 1; j < placed.size() && !hidden && touched.w > 0; ++j) {
+                const auto& image = placed[j].view->image();
+                hidden = image->isOpaque() && contains(paintedSurely(placed[j], fit, output), touched) &&
+                         texture(image);
+            }
+            if (hidden)
+                continue;
+        }
+        const Placed& view = placed[i];
+        if (SDL_Texture* image = texture(view.view->image())) {
+            Size size{view.stages.back().frame.width, view.stages.back().frame.height};
+            if (view.view->fillsSides())
+                drawSides(m_renderer, image, view.stages, size, fit);
+            drawQuad(m_renderer, image, view.stages, size, fit, view.perspective, softwareOutput);
+        }
+    }
 }
 
 } // namespace torvane::platform

@@ -3,7 +3,8 @@
 // Draws a tree of image views with SDL's renderer, in a window or offscreen alike: each image
 // stretched into its frame and transformed about the frame's centre, children in their parent's
 // space. Budgets: a texture is made once per image per renderer, in software by decoding the
-// picture's file straight into it; opaque pictures are copied
+// picture's file straight into it, and not for a picture wholly under an opaque one drawn after
+// it, which is not drawn either; opaque pictures are copied
 // without blending (in software an opaque full-screen copy costs ~1.5 ms, a blended one ~15 ms);
 // a perspective quad is cut into a grid, as SDL maps textures affinely per triangle.
 
