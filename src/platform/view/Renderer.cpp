@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -28,7 +29,7 @@ struct Mapped {
     bool visible{true}; // false when the point is behind the viewer
 };
 
-Mapped mapToScreen(const std::vector<Stage>& stages, float x, float y, const ColumnFit& fit) {
+Mapped mapToScreen(std::span<const Stage> stages, float x, float y, const ColumnFit& fit) {
     for (auto stage = stages.rbegin(); stage != stages.rend(); ++stage) {
         float halfWidth = stage->frame.width / 2, halfHeight = stage->frame.height / 2;
         Point3D p = multiply(stage->transform, {x - halfWidth, y - halfHeight, 0, 1});
@@ -38,6 +39,24 @@ Mapped mapToScreen(const std::vector<Stage>& stages, float x, float y, const Col
         y = p.y / p.w + stage->frame.y + halfHeight;
     }
     return {x * fit.scale + fit.left, y * fit.scale, true};
+}
+
+// Where a view's picture lands: its four corners on the output.
+struct Corners {
+    Mapped topLeft, topRight, bottomLeft, bottomRight;
+
+    // Only moved and stretched: no turn, tilt or perspective.
+    [[nodiscard]] bool flatAndUpright() const {
+        return topLeft.y == topRight.y && topLeft.x == bottomLeft.x && topRight.x > topLeft.x &&
+               bottomLeft.y > topLeft.y;
+    }
+};
+
+// The innermost stage is the view's own.
+Corners cornersOf(std::span<const Stage> stages, const ColumnFit& fit) {
+    const Size size{stages.back().frame.width, stages.back().frame.height};
+    return {mapToScreen(stages, 0, 0, fit), mapToScreen(stages, size.width, 0, fit),
+            mapToScreen(stages, 0, size.height, fit), mapToScreen(stages, size.width, size.height, fit)};
 }
 
 SDL_Vertex vertex(const Mapped& at, float u, float v) {
@@ -63,16 +82,13 @@ void copyStretched(SDL_Renderer* renderer, SDL_Texture* texture, const SDL_FRect
     SDL_RenderCopyF(renderer, texture, nullptr, &target);
 }
 
-void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<Stage>& stages, Size size,
-              const ColumnFit& fit, bool perspective, std::optional<SDL_Point> softwareOutput) {
+void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, std::span<const Stage> stages,
+              const Corners& corners, const ColumnFit& fit, bool perspective,
+              std::optional<SDL_Point> softwareOutput) {
     const int cells = perspective ? perspectiveGridSize : 1;
-    Mapped topLeft = mapToScreen(stages, 0, 0, fit);
-    Mapped topRight = mapToScreen(stages, size.width, 0, fit);
-    Mapped bottomLeft = mapToScreen(stages, 0, size.height, fit);
-    Mapped bottomRight = mapToScreen(stages, size.width, size.height, fit);
-    if (!perspective && topLeft.y == topRight.y && topLeft.x == bottomLeft.x && topRight.x > topLeft.x &&
-        bottomLeft.y > topLeft.y) {
-        // Only moved and stretched: the plain copy, the fastest path in software.
+    const auto& [topLeft, topRight, bottomLeft, bottomRight] = corners;
+    if (!perspective && corners.flatAndUpright()) {
+        // The plain copy, the fastest path in software.
         SDL_FRect target{topLeft.x, topLeft.y, topRight.x - topLeft.x, bottomLeft.y - topLeft.y};
         copyStretched(renderer, texture, target, softwareOutput);
         return;
@@ -80,6 +96,7 @@ void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<St
     std::vector<SDL_Vertex> vertices;
     vertices.reserve(std::size_t(cells + 1) * (cells + 1));
     if (perspective) {
+        const Size size{stages.back().frame.width, stages.back().frame.height};
         for (int row = 0; row <= cells; ++row)
             for (int column = 0; column <= cells; ++column) {
                 float u = float(column) / cells, v = float(row) / cells;
@@ -106,14 +123,10 @@ void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<St
 
 // The picture's outermost pixel columns stretched from the view's sides to the drawable's edges,
 // while the view lies flat and upright (a tilted view has no straight sides to continue).
-void drawSides(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<Stage>& stages, Size size,
-               const ColumnFit& fit) {
+void drawSides(SDL_Renderer* renderer, SDL_Texture* texture, const Corners& corners, const ColumnFit& fit) {
     if (!(fit.pixels.width > 0))
         return;
-    Mapped topLeft = mapToScreen(stages, 0, 0, fit);
-    Mapped topRight = mapToScreen(stages, size.width, 0, fit);
-    Mapped bottomLeft = mapToScreen(stages, 0, size.height, fit);
-    Mapped bottomRight = mapToScreen(stages, size.width, size.height, fit);
+    const auto& [topLeft, topRight, bottomLeft, bottomRight] = corners;
     constexpr float straight = 0.5f; // pixels
     auto near = [](float a, float b) { return std::fabs(a - b) <= straight; };
     if (!topLeft.visible || !bottomRight.visible || !near(topLeft.y, topRight.y) ||
@@ -136,23 +149,12 @@ void drawSides(SDL_Renderer* renderer, SDL_Texture* texture, const std::vector<S
     }
 }
 
-// A view to draw in this frame, with the levels between it and the output.
-struct Placed {
-    const ImageView* view;
-    std::vector<Stage> stages;
-    bool perspective;
-};
-
 // The output pixels a view may touch, in whole pixels (empty when it touches none that can be
 // told): its corners' bounds, the drawable's whole width for a view that fills the sides.
-SDL_Rect reach(const Placed& placed, const ColumnFit& fit, SDL_Point output) {
-    const Size size{placed.stages.back().frame.width, placed.stages.back().frame.height};
-    const Mapped corners[] = {mapToScreen(placed.stages, 0, 0, fit),
-                              mapToScreen(placed.stages, size.width, 0, fit),
-                              mapToScreen(placed.stages, 0, size.height, fit),
-                              mapToScreen(placed.stages, size.width, size.height, fit)};
-    float left = corners[0].x, right = left, top = corners[0].y, bottom = top;
-    for (const Mapped& corner : corners) {
+SDL_Rect reach(const Corners& corners, bool fillsSides, SDL_Point output) {
+    float left = corners.topLeft.x, right = left, top = corners.topLeft.y, bottom = top;
+    for (const Mapped& corner :
+         {corners.topLeft, corners.topRight, corners.bottomLeft, corners.bottomRight}) {
         if (!corner.visible)
             return {};
         left = std::min(left, corner.x);
@@ -160,7 +162,7 @@ SDL_Rect reach(const Placed& placed, const ColumnFit& fit, SDL_Point output) {
         top = std::min(top, corner.y);
         bottom = std::max(bottom, corner.y);
     }
-    if (placed.view->fillsSides())
+    if (fillsSides)
         left = 0, right = float(output.x);
     const int x0 = std::max(0, int(std::floor(left))), x1 = std::min(output.x, int(std::ceil(right)));
     const int y0 = std::max(0, int(std::floor(top))), y1 = std::min(output.y, int(std::ceil(bottom)));
@@ -170,27 +172,28 @@ SDL_Rect reach(const Placed& placed, const ColumnFit& fit, SDL_Point output) {
 // The output pixels an opaque view surely paints: the copy SDL makes of it when it lies flat
 // and upright (whole pixels, as SDL takes the rectangle), the drawable's whole width for one that
 // fills the sides where drawSides continues them; nothing for any other.
-SDL_Rect paintedSurely(const Placed& placed, const ColumnFit& fit, SDL_Point output) {
-    if (placed.perspective)
+SDL_Rect paintedSurely(const Corners& corners, bool perspective, bool fillsSides, const ColumnFit& fit,
+                       SDL_Point output) {
+    if (perspective || !corners.flatAndUpright())
         return {};
-    const Size size{placed.stages.back().frame.width, placed.stages.back().frame.height};
-    const Mapped topLeft = mapToScreen(placed.stages, 0, 0, fit);
-    const Mapped topRight = mapToScreen(placed.stages, size.width, 0, fit);
-    const Mapped bottomLeft = mapToScreen(placed.stages, 0, size.height, fit);
-    if (!(topLeft.y == topRight.y && topLeft.x == bottomLeft.x && topRight.x > topLeft.x &&
-          bottomLeft.y > topLeft.y))
-        return {};
-    const bool sides = placed.view->fillsSides() && fit.pixels.width >= float(output.x);
+    const auto& [topLeft, topRight, bottomLeft, bottomRight] = corners;
+    const bool sides = fillsSides && fit.pixels.width >= float(output.x);
     const int y0 = int(topLeft.y), y1 = y0 + int(bottomLeft.y - topLeft.y);
     const int x0 = sides ? 0 : int(topLeft.x);
     const int x1 = sides ? output.x : x0 + int(topRight.x - topLeft.x);
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
-bool contains(const SDL_Rect& outer, const SDL_Rect& inner) {
-    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
-           inner.y + inner.h <= outer.y + outer.h;
-}
+// A view to draw in this frame: its levels (a range of the frame's stages) and where it lands.
+struct Placed {
+    const ImageView* view;
+    std::size_t firstStage;
+    std::size_t stageCount;
+    bool perspective;
+    Corners corners;
+    SDL_Rect reach;   // what it may touch
+    SDL_Rect painted; // what it surely covers, when it is opaque
+};
 
 } // namespace
 
@@ -261,42 +264,49 @@ void Renderer::draw(const ImageView& root, double time, const ColumnFit& fit) {
     // First where every view with a picture lies, then the drawing: a view wholly under an opaque
     // one drawn after it is neither drawn nor made into a texture. (In the first frame the lens
     // lies under the tray: its screenful is made a frame later, when the tray has turned away.)
+    // Each placed view's levels are the path to it, kept one after another in `levels`.
+    std::vector<Stage> path, levels;
     std::vector<Placed> placed;
-    std::vector<Stage> stages;
     auto place = [&](auto& self, const ImageView& view) -> void {
         if (view.isHidden())
             return;
-        stages.push_back({view.frame(), view.presentationTransform(time)});
-        if (view.image()) {
+        path.push_back({view.frame(), view.presentationTransform(time)});
+        if (const auto& image = view.image()) {
             bool perspective = false;
-            for (const auto& level : stages)
+            for (const auto& level : path)
                 perspective = perspective || !isAffine2D(level.transform);
-            placed.push_back({&view, stages, perspective});
+            const Corners corners = cornersOf(path, fit);
+            placed.push_back({&view, levels.size(), path.size(), perspective, corners,
+                              reach(corners, view.fillsSides(), output),
+                              image->isOpaque()
+                                  ? paintedSurely(corners, perspective, view.fillsSides(), fit, output)
+                                  : SDL_Rect{}});
+            levels.insert(levels.end(), path.begin(), path.end());
         }
         for (const auto& child : view.subviews())
             self(self, *child);
-        stages.pop_back();
+        path.pop_back();
     };
     place(place, root);
 
+    auto coveredLater = [&](std::size_t i) {
+        SDL_Rect common{};
+        for (std::size_t j = i + 1; j < placed.size(); ++j)
+            if (SDL_IntersectRect(&placed[j].painted, &placed[i].reach, &common) &&
+                SDL_RectEquals(&common, &placed[i].reach) && texture(placed[j].view->image()))
+                return true;
+        return false;
+    };
     for (std::size_t i = 0; i < placed.size(); ++i) {
-        if (output.x > 0 && output.y > 0) {
-            const SDL_Rect touched = reach(placed[i], fit, output);
-            bool hidden = false;
-            for (std::size_t j = i + 1; j < placed.size() && !hidden && touched.w > 0; ++j) {
-                const auto& image = placed[j].view->image();
-                hidden = image->isOpaque() && contains(paintedSurely(placed[j], fit, output), touched) &&
-                         texture(image);
-            }
-            if (hidden)
-                continue;
-        }
         const Placed& view = placed[i];
+        if (coveredLater(i))
+            continue;
         if (SDL_Texture* image = texture(view.view->image())) {
-            Size size{view.stages.back().frame.width, view.stages.back().frame.height};
             if (view.view->fillsSides())
-                drawSides(m_renderer, image, view.stages, size, fit);
-            drawQuad(m_renderer, image, view.stages, size, fit, view.perspective, softwareOutput);
+                drawSides(m_renderer, image, view.corners, fit);
+            drawQuad(m_renderer, image,
+                     std::span<const Stage>(levels).subspan(view.firstStage, view.stageCount), view.corners,
+                     fit, view.perspective, softwareOutput);
         }
     }
 }
