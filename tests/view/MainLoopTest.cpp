@@ -1,9 +1,9 @@
 #include "platform/view/MainLoop.h"
-#include "platform/view/PngFile.h"
 #include "platform/view/Animator.h"
 #include "platform/view/ColumnFit.h"
 #include "platform/view/DisplayConnection.h"
 #include "platform/view/ImageView.h"
+#include "platform/view/PictureFile.h"
 #include "platform/view/TouchMapping.h"
 
 #include "../support/TestContext.h"
@@ -168,7 +168,7 @@ TEST(HeadlessShot, IsWrittenAtTheWindowsPixelSize) {
     auto file = t.folder / "shot.png";
     EXPECT_EQ(loop.runScript({wait(0.1), shot(file.string())}), 0);
     std::string whyNot;
-    SurfacePointer picture = readPng(file, whyNot).surface;
+    SurfacePointer picture = readPicture(file, whyNot);
     ASSERT_NE(picture, nullptr) << whyNot;
     EXPECT_EQ(picture->w, 640);
     EXPECT_EQ(picture->h, 960);

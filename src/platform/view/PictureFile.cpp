@@ -45,4 +45,9 @@ SurfacePointer readPicture(const std::string& path, const PictureHeader& expecte
     return surface;
 }
 
+SurfacePointer readPicture(const std::string& path, std::string& whyNot) {
+    auto header = readPictureHeader(path, whyNot);
+    return header ? readPicture(path, *header, whyNot) : nullptr;
+}
+
 } // namespace torvane::platform

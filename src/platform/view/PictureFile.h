@@ -23,5 +23,7 @@ namespace torvane::platform {
 // The picture in a surface of its own, if it is still the `expected` size; null, with the reason.
 [[nodiscard]] SurfacePointer readPicture(const std::string& path, const PictureHeader& expected,
                                          std::string& whyNot);
+// The picture in a surface of its own, whatever its size; null, with the reason.
+[[nodiscard]] SurfacePointer readPicture(const std::string& path, std::string& whyNot);
 
 } // namespace torvane::platform

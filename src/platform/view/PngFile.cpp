@@ -68,21 +68,6 @@ bool readPngInto(const std::string& path, const PictureHeader& expected, void* p
     return true;
 }
 
-PngPicture readPng(const std::string& path, std::string& whyNot) {
-    auto header = readPngHeader(path, whyNot);
-    if (!header)
-        return {};
-    SurfacePointer surface(
-        SDL_CreateRGBSurfaceWithFormat(0, header->width, header->height, 32, SDL_PIXELFORMAT_BGRA32));
-    if (!surface) {
-        whyNot = SDL_GetError();
-        return {};
-    }
-    if (!readPngInto(path, *header, surface->pixels, surface->pitch, whyNot))
-        return {};
-    return {std::move(surface), header->opaque};
-}
-
 bool writePng(SDL_Surface& surface, const std::string& path, std::string& whyNot) {
     // The offscreen screen is already in this format (ARGB8888 on the machines we run on): it is
     // written as it is, without a copy.

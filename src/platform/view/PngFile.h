@@ -13,11 +13,6 @@
 
 namespace torvane::platform {
 
-struct PngPicture {
-    SurfacePointer surface;
-    bool opaque{false}; // the file has no alpha channel
-};
-
 // The picture's size from the file's first bytes, opaque when it has no alpha channel; std::nullopt, with
 // libpng's reason in `whyNot`, when the file cannot be read, is not a PNG or is too large to draw.
 [[nodiscard]] std::optional<PictureHeader> readPngHeader(const std::string& path, std::string& whyNot);
@@ -26,9 +21,6 @@ struct PngPicture {
 // file is no longer the `expected` size.
 [[nodiscard]] bool readPngInto(const std::string& path, const PictureHeader& expected, void* pixels,
                                int pitch, std::string& whyNot);
-// The picture in a surface of its own, as readPngInto gives it; a null surface, with the reason
-// in `whyNot`, when the file cannot be read or is not a PNG.
-[[nodiscard]] PngPicture readPng(const std::string& path, std::string& whyNot);
 // Writes `surface` with its alpha, compressed for speed rather than size; false, with the reason
 // in `whyNot`.
 [[nodiscard]] bool writePng(SDL_Surface& surface, const std::string& path, std::string& whyNot);

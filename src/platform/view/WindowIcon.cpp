@@ -1,7 +1,7 @@
 #include "platform/view/WindowIcon.h"
 
 #include "platform/storage/ResourceBundle.h"
-#include "platform/view/PngFile.h"
+#include "platform/view/PictureFile.h"
 
 #include <SDL.h>
 
@@ -25,7 +25,7 @@ void setWindowIcon(SDL_Window* window, Trace& trace) {
     if (!path)
         return;
     std::string whyNot;
-    SurfacePointer icon = readPng(*path, whyNot).surface;
+    SurfacePointer icon = readPicture(*path, whyNot);
     if (!icon) {
         trace.log("screen: cannot read the window's icon: " + whyNot);
         return;
