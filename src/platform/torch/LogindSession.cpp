@@ -54,10 +54,10 @@ std::optional<LogindSession> LogindSession::open(std::string& whyNot) {
 }
 
 bool LogindSession::setLedBrightness(const std::string& name, int value, std::string& whyNot) {
-    ErrorHolder error(*m_sd);
-    int result = m_sd->callMethod(m_bus.get(), logindService, logindSessionPath, logindSessionInterface,
-                                  "SetBrightness", &error.error, nullptr, "ssu", "leds", name.c_str(),
-                                  uint32_t(value < 0 ? 0 : value));
+    ErrorHolder error(sd());
+    int result = sd().callMethod(m_bus.get(), logindService, logindSessionPath, logindSessionInterface,
+                                 "SetBrightness", &error.error, nullptr, "ssu", "leds", name.c_str(),
+                                 uint32_t(value < 0 ? 0 : value));
     if (result < 0) {
         whyNot = error.describe(result);
         return false;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 struct sd_bus;
 
@@ -33,9 +34,9 @@ class LogindSession {
         void operator()(sd_bus* bus) const;
     };
     LogindSession(std::shared_ptr<const SdBusLibrary> sd, sd_bus* bus)
-        : m_sd(sd), m_bus(bus, BusCloser{sd}) {}
+        : m_bus(bus, BusCloser{std::move(sd)}) {}
+    [[nodiscard]] const SdBusLibrary& sd() const { return *m_bus.get_deleter().sd; }
 
-    std::shared_ptr<const SdBusLibrary> m_sd;
     std::unique_ptr<sd_bus, BusCloser> m_bus;
 };
 
