@@ -29,10 +29,9 @@ std::optional<int> buttonIndex(std::string_view text) {
     return value;
 }
 
-// The command on one line; an error text instead when the line is not one.
-std::string parseLine(std::string_view line, platform::ScriptCommand& command) {
+// The command of one line's words (at least one); an error text instead when they are not one.
+std::string parseLine(const std::vector<std::string_view>& words, platform::ScriptCommand& command) {
     using Kind = platform::ScriptCommand::Kind;
-    auto words = platform::wordsOf(line);
     std::string_view verb = words[0];
     auto arguments = words.size() - 1;
 
@@ -79,18 +78,14 @@ std::string parseLine(std::string_view line, platform::ScriptCommand& command) {
 ParsedScript parseScript(std::string_view text, std::string_view name) {
     ParsedScript parsed;
     int lineNumber = 0;
-    while (!text.empty()) {
-        auto end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    for (std::string_view line : platform::linesOf(text)) {
         ++lineNumber;
-
         auto words = platform::wordsOf(line);
         if (words.empty() || words[0].starts_with('#'))
             continue;
         platform::ScriptCommand command;
         command.line = lineNumber;
-        if (auto problem = parseLine(line, command); !problem.empty()) {
+        if (auto problem = parseLine(words, command); !problem.empty()) {
             parsed.script.clear();
             parsed.error = std::string(name) + ":" + std::to_string(lineNumber) + ": " + problem;
             return parsed;
@@ -104,7 +99,7 @@ ParsedScript parseScript(std::string_view text, std::string_view name) {
 constexpr std::size_t scriptLimit = 1 << 20;
 
 ParsedScript parseScriptFile(const std::filesystem::path& path) {
-    // A folder opens as a stream that reads as empty: it would pass for a script of nothing.
+    // A folder is named as such rather than by the system's "Is a directory".
     if (std::error_code ignored; std::filesystem::is_directory(path, ignored)) {
         ParsedScript failed;
         failed.error = path.string() + ": cannot read the script: it is a folder";
