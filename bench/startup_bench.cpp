@@ -321,11 +321,16 @@ Measured runChild(Child child, std::vector<std::string> environment) {
                 timedOut = true;
                 break;
             }
-            if ((fds[1].revents & POLLIN) && !measured.torchMs && torch->arrived())
+            // A moment once seen is no longer watched: its descriptor would stay readable, and poll
+            // would spin on a core the child needs.
+            if ((fds[1].revents & POLLIN) && torch->arrived()) {
                 measured.torchMs = at;
-            if ((fds[2].revents & POLLIN) && !measured.firstFrameMs && firstFrame->arrived()) {
+                fds[1].fd = -1;
+            }
+            if ((fds[2].revents & POLLIN) && firstFrame->arrived()) {
                 measured.firstFrameMs = at;
                 measured.firstFrameCpuMs = cpuMsOf(pid);
+                fds[2].fd = -1;
             }
             if (fds[0].revents & POLLIN) {
                 measured.wallMs = at;
