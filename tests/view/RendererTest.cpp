@@ -5,6 +5,7 @@
 #include "platform/view/Image.h"
 #include "platform/view/ImageView.h"
 #include "platform/view/PngFile.h"
+#include "platform/view/StretchBlend.h"
 
 #include "../support/TestContext.h"
 
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 using namespace torvane::platform;
 
@@ -239,20 +241,45 @@ TEST(Renderer, AStretchedCopyPastTheEdgesCoversEachPixelOnce) {
     ASSERT_EQ(cut.count, 1);
     EXPECT_EQ(cut.spans[0].sourceLength, 1);
 
-    TestContext t;
-    Offscreen screen(50, 40);
-    Renderer renderer(screen.sdl.get(), t.context.trace);
-    auto root = std::make_shared<ImageView>(t.context.animator, "root", Rect{0, 0, 50, 40});
-    auto glass = std::make_shared<ImageView>(t.context.animator, "glass", Rect{-7, -9, 67, 61});
-    glass->setImage(std::make_shared<Image>("glass.png", solid(6, 5, 0x80FF0000), 1));
-    root->addSubview(glass);
-    renderer.draw(*root, 0, 1);
-    SDL_RenderFlush(screen.sdl.get());
-    const Uint32 once = pixel(screen.surface.get(), 25, 20);
-    EXPECT_NE(once, 0u);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 50; ++x)
-            ASSERT_EQ(pixel(screen.surface.get(), x, y), once) << x << "," << y;
+    // Through SDL's copy, and blended straight onto the output.
+    for (bool direct : {false, true}) {
+        TestContext t;
+        Offscreen screen(50, 40);
+        Renderer renderer(screen.sdl.get(), t.context.trace,
+                          [&screen, direct] { return direct ? screen.surface.get() : nullptr; });
+        auto root = std::make_shared<ImageView>(t.context.animator, "root", Rect{0, 0, 50, 40});
+        auto glass = std::make_shared<ImageView>(t.context.animator, "glass", Rect{-7, -9, 67, 61});
+        glass->setImage(std::make_shared<Image>("glass.png", solid(6, 5, 0x80FF0000), 1));
+        root->addSubview(glass);
+        renderer.draw(*root, 0, 1);
+        SDL_RenderFlush(screen.sdl.get());
+        const Uint32 once = pixel(screen.surface.get(), 25, 20);
+        EXPECT_NE(once, 0u);
+        for (int y = 0; y < 40; ++y)
+            for (int x = 0; x < 50; ++x)
+                ASSERT_EQ(pixel(screen.surface.get(), x, y), once)
+                    << x << "," << y << (direct ? " direct" : "");
+    }
+}
+
+// Blended in one pass: pixel centres onto pixel centres, the edge pixels repeated outwards, the
+// output's pixels outside the copy and its edges untouched, straight alpha blended as SDL does.
+TEST(Renderer, AStretchedBlendSamplesBetweenPixelsAndKeepsToItsTarget) {
+    std::vector<Uint32> ramp = {0xFF000000, 0xFFFFFFFF};
+    std::vector<Uint32> row(6, 0xFF0000FF);
+    stretchBlend({ramp.data(), 2, 1, 8}, {1, 0, 4, 1}, {row.data(), 6, 1, 24});
+    EXPECT_EQ(row,
+              (std::vector<Uint32>{0xFF0000FF, 0xFF000000, 0xFF404040, 0xFFBFBFBF, 0xFFFFFFFF, 0xFF0000FF}))
+        << "a quarter and three quarters of the way";
+
+    std::vector<Uint32> glass = {0x80FF0000, 0x00FFFFFF};
+    std::vector<Uint32> output(8 * 3, 0xFF0000FF);
+    // Reaching past the left and lower edges: only the output's own pixels are drawn.
+    stretchBlend({glass.data(), 2, 1, 8}, {-1, 1, 8, 5}, {output.data(), 8, 3, 32});
+    EXPECT_EQ(output[0 * 8 + 0], 0xFF0000FFu) << "above the copy";
+    EXPECT_EQ(output[1 * 8 + 0], 0xFF80007Fu) << "half red over blue";
+    EXPECT_EQ(output[2 * 8 + 6], 0xFF0000FFu) << "wholly transparent: as it was";
+    EXPECT_EQ(output[2 * 8 + 7], 0xFF0000FFu) << "beside the copy";
 }
 
 // A picture wholly under an opaque one drawn after it is neither drawn nor made into a texture

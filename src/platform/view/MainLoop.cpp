@@ -77,7 +77,12 @@ bool MainLoop::open() {
     bool opened = m_options.headless ? openOffscreen() : openWindow();
     if (!opened)
         return false;
-    m_renderer = std::make_unique<Renderer>(m_sdlRenderer.get(), m_parts.trace);
+    // Where SDL draws in software: the offscreen picture, or the window's surface, which SDL's
+    // software renderer shares with the window (and makes anew after a resize).
+    auto softwareSurface = [this]() -> SDL_Surface* {
+        return m_offscreen ? m_offscreen.get() : SDL_GetWindowSurface(m_window.get());
+    };
+    m_renderer = std::make_unique<Renderer>(m_sdlRenderer.get(), m_parts.trace, softwareSurface);
     m_parts.needsDisplay.set();
     m_opened = true;
     return true;

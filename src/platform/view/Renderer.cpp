@@ -3,6 +3,7 @@
 #include "platform/view/CutCopy.h"
 #include "platform/view/Image.h"
 #include "platform/view/ImageView.h"
+#include "platform/view/StretchBlend.h"
 
 #include <SDL.h>
 
@@ -63,19 +64,57 @@ SDL_Vertex vertex(const Mapped& at, float u, float v) {
     return SDL_Vertex{{at.x, at.y}, {255, 255, 255, 255}, {u, v}};
 }
 
-// A plain stretched copy; in software (`softwareOutput`, the output's size), cut at the output's
-// edges first when it reaches past them (CutCopy.h).
+// The picture a software renderer draws into: its size, and the surface itself where pictures can
+// be blended onto it directly (32-bit pixels as the textures hold them), else null.
+struct SoftwareOutput {
+    SDL_Point size{};
+    SDL_Surface* surface{nullptr};
+};
+
+// A see-through texture stretched straight onto the software output (StretchBlend.h), after what
+// SDL has queued before it. False, with nothing drawn, where the texture's pixels cannot be had.
+bool stretchBlendOnto(SDL_Renderer* renderer, SDL_Texture* texture, const SDL_Rect& target,
+                      SDL_Surface& output) {
+    Uint32 format = 0;
+    int width = 0, height = 0;
+    if (SDL_QueryTexture(texture, &format, nullptr, &width, &height) != 0 ||
+        format != SDL_PIXELFORMAT_ARGB8888)
+        return false;
+    SDL_RenderFlush(renderer);
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture, nullptr, &pixels, &pitch) != 0)
+        return false;
+    if (SDL_MUSTLOCK(&output) && SDL_LockSurface(&output) != 0) {
+        SDL_UnlockTexture(texture);
+        return false;
+    }
+    stretchBlend({pixels, width, height, pitch}, target, {output.pixels, output.w, output.h, output.pitch});
+    if (SDL_MUSTLOCK(&output))
+        SDL_UnlockSurface(&output);
+    SDL_UnlockTexture(texture);
+    return true;
+}
+
+// A plain stretched copy. In software (`software`), a see-through one is blended in one pass where
+// it can be, and any other is cut at the output's edges first when it reaches past them
+// (CutCopy.h): either way SDL makes no scratch picture for it.
 void copyStretched(SDL_Renderer* renderer, SDL_Texture* texture, const SDL_FRect& target,
-                   std::optional<SDL_Point> softwareOutput) {
-    if (softwareOutput) {
+                   const SoftwareOutput* software) {
+    int width = 0, height = 0;
+    SDL_BlendMode blending = SDL_BLENDMODE_NONE;
+    if (software && SDL_QueryTexture(texture, nullptr, nullptr, &width, &height) == 0 &&
+        SDL_GetTextureBlendMode(texture, &blending) == 0) {
         // Whole pixels, as SDL's software renderer takes the rectangle.
         const SDL_Rect pixels{int(target.x), int(target.y), int(target.w), int(target.h)};
-        int width = 0, height = 0;
-        const bool pastAnEdge = pixels.x < 0 || pixels.y < 0 || pixels.x + pixels.w > softwareOutput->x ||
-                                pixels.y + pixels.h > softwareOutput->y;
-        if (pastAnEdge && SDL_QueryTexture(texture, nullptr, nullptr, &width, &height) == 0 &&
-            (width != pixels.w || height != pixels.h)) {
-            copyCutAtEdges(renderer, texture, pixels, *softwareOutput);
+        const bool stretched = width != pixels.w || height != pixels.h;
+        if (stretched && blending == SDL_BLENDMODE_BLEND && software->surface &&
+            stretchBlendOnto(renderer, texture, pixels, *software->surface))
+            return;
+        const bool pastAnEdge = pixels.x < 0 || pixels.y < 0 || pixels.x + pixels.w > software->size.x ||
+                                pixels.y + pixels.h > software->size.y;
+        if (stretched && pastAnEdge) {
+            copyCutAtEdges(renderer, texture, pixels, software->size);
             return;
         }
     }
@@ -84,13 +123,13 @@ void copyStretched(SDL_Renderer* renderer, SDL_Texture* texture, const SDL_FRect
 
 void drawQuad(SDL_Renderer* renderer, SDL_Texture* texture, std::span<const Stage> stages,
               const Corners& corners, const ColumnFit& fit, bool perspective,
-              std::optional<SDL_Point> softwareOutput) {
+              const SoftwareOutput* software) {
     const int cells = perspective ? perspectiveGridSize : 1;
     const auto& [topLeft, topRight, bottomLeft, bottomRight] = corners;
     if (!perspective && corners.flatAndUpright()) {
         // The plain copy, the fastest path in software.
         SDL_FRect target{topLeft.x, topLeft.y, topRight.x - topLeft.x, bottomLeft.y - topLeft.y};
-        copyStretched(renderer, texture, target, softwareOutput);
+        copyStretched(renderer, texture, target, software);
         return;
     }
     std::vector<SDL_Vertex> vertices;
@@ -197,25 +236,33 @@ struct Placed {
 
 } // namespace
 
-Renderer::Renderer(SDL_Renderer* renderer, Trace& trace) : m_renderer(renderer), m_trace(trace) {
+Renderer::Renderer(SDL_Renderer* renderer, Trace& trace, std::function<SDL_Surface*()> softwareSurface)
+    : m_renderer(renderer), m_trace(trace), m_softwareSurface(std::move(softwareSurface)) {
     SDL_RendererInfo info{};
     m_software = SDL_GetRendererInfo(renderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE) != 0;
 }
 
 TexturePointer Renderer::makeTexture(Image& image) {
-    if (m_software && !image.holdsPixels()) {
-        // A software texture is a picture in memory that SDL locks without a copy: the file is
-        // decoded straight into it.
+    if (m_software) {
+        // A software texture is a picture in memory that SDL locks without a copy: a file is
+        // decoded straight into it, and see-through pictures are blended from it directly.
+        SDL_Surface* held = image.holdsPixels() ? image.surface(m_trace) : nullptr;
+        const int width = held ? held->w : image.pixelWidth(), height = held ? held->h : image.pixelHeight();
         TexturePointer texture(SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_BGRA32,
-                                                 SDL_TEXTUREACCESS_STREAMING, image.pixelWidth(),
-                                                 image.pixelHeight()));
+                                                 SDL_TEXTUREACCESS_STREAMING, width, height));
         void* pixels = nullptr;
         int pitch = 0;
         if (!texture || SDL_LockTexture(texture.get(), nullptr, &pixels, &pitch) != 0)
             return nullptr;
-        const bool decoded = image.decodeInto(pixels, pitch, m_trace);
+        const bool made = held ? SDL_ConvertPixels(width, height, held->format->format, held->pixels,
+                                                   held->pitch, SDL_PIXELFORMAT_BGRA32, pixels, pitch) == 0
+                               : image.decodeInto(pixels, pitch, m_trace);
         SDL_UnlockTexture(texture.get());
-        return decoded ? std::move(texture) : nullptr;
+        if (!made)
+            return nullptr;
+        if (held)
+            image.letPixelsGo();
+        return texture;
     }
     SDL_Surface* pixels = image.surface(m_trace);
     TexturePointer texture(pixels ? SDL_CreateTextureFromSurface(m_renderer, pixels) : nullptr);
@@ -255,12 +302,17 @@ void Renderer::draw(const ImageView& root, double time, const ColumnFit& fit) {
     SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
     SDL_RenderClear(m_renderer);
 
-    std::optional<SDL_Point> softwareOutput;
     SDL_Point output{};
     if (SDL_GetRendererOutputSize(m_renderer, &output.x, &output.y) != 0)
         output = {};
-    if (m_software && output.x > 0)
-        softwareOutput = output;
+    std::optional<SoftwareOutput> software;
+    if (m_software && output.x > 0) {
+        SDL_Surface* surface = m_softwareSurface ? m_softwareSurface() : nullptr;
+        const bool blendable = surface && surface->w == output.x && surface->h == output.y &&
+                               (surface->format->format == SDL_PIXELFORMAT_ARGB8888 ||
+                                surface->format->format == SDL_PIXELFORMAT_RGB888);
+        software = SoftwareOutput{output, blendable ? surface : nullptr};
+    }
     // First where every view with a picture lies, then the drawing: a view wholly under an opaque
     // one drawn after it is neither drawn nor made into a texture. (In the first frame the lens
     // lies under the tray: its screenful is made a frame later, when the tray has turned away.)
@@ -306,7 +358,7 @@ void Renderer::draw(const ImageView& root, double time, const ColumnFit& fit) {
                 drawSides(m_renderer, image, view.corners, fit);
             drawQuad(m_renderer, image,
                      std::span<const Stage>(levels).subspan(view.firstStage, view.stageCount), view.corners,
-                     fit, view.perspective, softwareOutput);
+                     fit, view.perspective, software ? &*software : nullptr);
         }
     }
 }

@@ -13,6 +13,7 @@
 #include "platform/geometry/Geometry.h"
 #include "platform/view/ColumnFit.h"
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -23,8 +24,10 @@ class ImageView;
 
 class Renderer {
   public:
-    // `renderer` is not owned and must outlive this object.
-    Renderer(SDL_Renderer* renderer, Trace& trace);
+    // `renderer` is not owned and must outlive this object. `softwareSurface`, for a software
+    // renderer, gives the surface it draws into now, so that see-through pictures are blended
+    // onto it directly; without it they go through SDL's copy.
+    Renderer(SDL_Renderer* renderer, Trace& trace, std::function<SDL_Surface*()> softwareSurface = {});
     Renderer(const Renderer&) = delete;
     Renderer& operator=(const Renderer&) = delete;
 
@@ -55,6 +58,7 @@ class Renderer {
 
     SDL_Renderer* m_renderer;
     Trace& m_trace;
+    std::function<SDL_Surface*()> m_softwareSurface;
     bool m_software{false}; // its textures are pictures in memory
     std::unordered_map<const Image*, CachedTexture> m_textures;
 };
