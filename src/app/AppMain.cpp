@@ -10,10 +10,12 @@
 #include "app/TorvaneAppDelegate.h"
 #include "platform/Context.h"
 #include "platform/core/UIDevice_machine.h"
+#include "platform/storage/ResourceBundle.h"
 #include "platform/torch/TorchAtStart.h"
 #include "platform/torch/TorchGuard.h"
 #include "platform/view/MainLoop.h"
 #include "rating/RatingLaunches.h"
+#include "screen/SoundEffects.h"
 
 #include <malloc.h>
 
@@ -117,6 +119,13 @@ extern "C" __attribute__((visibility("default"))) int torvane_main(int argc, cha
     // Before the window, the sounds and the pictures are loaded: the light is what the user waits for.
     if (!torchLitAtStart)
         platform::lightTorchAtStart(context.leds, options.machine);
+
+    // The sound effects are decoded on a thread of their own while the screen opens.
+    std::vector<std::string> effects;
+    for (auto name : screen::soundEffects)
+        if (auto path = platform::findResource(name, screen::soundEffectType))
+            effects.push_back(*path);
+    context.audio.decodeAhead(std::move(effects));
 
     platform::MainLoopOptions loopOptions;
     loopOptions.headless = options.headless;

@@ -1,9 +1,10 @@
 // The sound effects: the audio session, the nine players made once at start, the lens click and
 // the rule that the sound switch silences the effects.
 //
-// Every player is created and decoded in `init`, so nothing is read or decoded at a touch. A sound
-// file that is missing or cannot be decoded leaves its player absent, and an absent player plays
-// nothing; the rest of the screen works the same.
+// Every player is created in `init`, of sounds the application has had decoded while the screen
+// opened (SoundEffects.h), so nothing is read or decoded at a touch. A sound file that is missing
+// or cannot be decoded leaves its player absent, and an absent player plays nothing; the rest of
+// the screen works the same.
 
 #include "screen/TorvaneViewController.h"
 
@@ -11,6 +12,7 @@
 #include "platform/audio/SoundPlayer.h"
 #include "platform/storage/ResourceBundle.h"
 #include "platform/storage/SettingsStore.h"
+#include "screen/SoundEffects.h"
 #include "screen/StoredKeys.h"
 
 #include <optional>
@@ -57,17 +59,17 @@ void TorvaneViewController::setUpAudioSession() {
 void TorvaneViewController::createSoundPlayers() {
     // Three players of one file, so the lens, dismiss and show sounds can overlap.
     auto& outputs = m_environment.context.audio;
-    auto flipBoard = platform::pathForResource(m_environment.context.trace, "flip_board_2", "mp3");
+    auto flipBoard = platform::pathForResource(m_environment.context.trace, flipBoardSound, soundEffectType);
     audioPlayerLowerLensCover = preparedPlayer(outputs, flipBoard, "audioPlayerLowerLensCover", 1.0f);
     audioPlayerDismissTray = preparedPlayer(outputs, flipBoard, "audioPlayerDismissTray", 1.0f);
     audioPlayerShowTray = preparedPlayer(outputs, flipBoard, "audioPlayerShowTray", 1.0f);
 
-    auto trayUp = platform::pathForResource(m_environment.context.trace, "tray_up", "mp3");
+    auto trayUp = platform::pathForResource(m_environment.context.trace, trayUpSound, soundEffectType);
     audioPlayerFlipTrayUp = preparedPlayer(outputs, trayUp, "audioPlayerFlipTrayUp", 0.1f);
 
     // One player per click of a quick run of five, so no click cuts another short. Counted with
     // `x`, which leaves it at 5: the first lens click after start uses slot 0.
-    auto click = platform::pathForResource(m_environment.context.trace, "shrink_cubes_2", "mp3");
+    auto click = platform::pathForResource(m_environment.context.trace, clickSound, soundEffectType);
     for (x = 0; x < clickPlayers; ++x) {
         audioPlayerPickLensCover[std::size_t(x)] =
             preparedPlayer(outputs, click, "audioPlayerPickLensCover[" + std::to_string(x) + "]", 0.5f);

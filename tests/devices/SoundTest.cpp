@@ -18,8 +18,7 @@ using namespace torvane::platform;
 namespace {
 
 // A mono 16-bit WAV of a 440 Hz tone.
-std::string toneWav(double seconds) {
-    const std::uint32_t rate = 22050;
+std::string toneWav(double seconds, std::uint32_t rate = 22050) {
     const auto frames = std::uint32_t(seconds * rate);
     std::string data;
     for (std::uint32_t i = 0; i < frames; ++i) {
@@ -36,7 +35,7 @@ std::string toneWav(double seconds) {
 }
 
 // Until the player has played out; the disk driver plays in real time.
-void waitUntilSilent(const SoundPlayer& player) {
+void waitUntilSilent(SoundPlayer& player) {
     for (int i = 0; i < 500 && player.isPlaying(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
@@ -121,6 +120,34 @@ TEST_F(Sound, DecodesMp3) {
                                                         "audioPlayerFlipTrayUp");
     ASSERT_TRUE(player);
     EXPECT_TRUE(player->play());
+}
+
+// The effects are decoded ahead on a thread of their own, without SDL: a mono MP3 at the device's
+// rate comes out as the same stereo sound the main thread makes of it; anything SDL must read or
+// convert is left to the main thread.
+TEST_F(Sound, DecodedAheadWithoutSdlIsTheSameSound) {
+    const std::string wav = folder.write("tone.wav", toneWav(0.3, soundRate));
+    const std::string mp3 = folder.path() / "tone.mp3";
+    if (std::system(("lame --quiet '" + wav + "' '" + mp3 + "'").c_str()) != 0)
+        GTEST_SKIP() << "lame is not installed";
+    std::string whyNot;
+    auto ahead = decodeSoundFileWithoutSdl(mp3, whyNot);
+    auto onMain = decodeSoundFile(mp3, whyNot);
+    ASSERT_TRUE(ahead && onMain) << whyNot;
+    EXPECT_EQ(ahead->samples, onMain->samples);
+    ASSERT_GT(ahead->frames(), 0u);
+    for (std::size_t frame = 0; frame < ahead->frames(); ++frame)
+        ASSERT_EQ(ahead->samples[frame * 2], ahead->samples[frame * 2 + 1])
+            << "mono on both sides, frame " << frame;
+    EXPECT_FALSE(decodeSoundFileWithoutSdl(wav, whyNot)) << "WAV is SDL's to read";
+    EXPECT_FALSE(decodeSoundFileWithoutSdl(folder.write("low.wav", toneWav(0.1)), whyNot));
+
+    t.context.audio.decodeAhead({mp3, wav});
+    auto taken = t.context.audio.decodedAhead(mp3);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->samples, onMain->samples);
+    EXPECT_FALSE(t.context.audio.decodedAhead(wav)) << "left to the player, which decodes it itself";
+    EXPECT_TRUE(SoundPlayer::playerWithContentsOfFile(t.context.audio, wav, "audioPlayerShowTray"));
 }
 
 TEST_F(Sound, IdleDeviceIsLetGoAfterTheLastSoundAndOpenedAgainForTheNext) {

@@ -50,7 +50,7 @@ TEST(Sounds, InitMakesNinePreparedPlayersAfterTheAudioSession) {
     ASSERT_TRUE(start.context().audio.shared()->isUsable()) << "the dummy driver is a device";
 
     struct Expected {
-        const torvane::platform::SoundPlayer* player;
+        torvane::platform::SoundPlayer* player;
         const char* name;
         float volume;
     };

@@ -45,27 +45,64 @@ std::shared_ptr<AudioOutput> AudioOutputs::shared() {
     if (auto output = m_current.lock())
         return output;
     auto output = std::make_shared<AudioOutput>(m_trace, m_queue, m_toldSilent);
-    m_toldSilent = m_toldSilent || !output->isUsable();
-    output->letGoWhenIdle();
+    output->open();
     m_current = output;
     return output;
 }
 
-AudioOutput::AudioOutput(Trace& trace, MainQueue& queue, bool quiet) : m_trace(trace), m_queue(queue) {
-    m_usable = openDevice();
-    if (!m_usable && !quiet)
-        m_trace.log(std::string("sound: no audio device, effects are silent: ") + SDL_GetError());
+void AudioOutputs::decodeAhead(std::vector<std::string> paths) {
+    if (m_decoding.valid() || !m_decodedAhead.empty())
+        return;
+    m_decoding = std::async(std::launch::async, [paths = std::move(paths)] {
+        Sounds sounds;
+        for (const auto& path : paths) {
+            std::string whyNot;
+            sounds[path] = decodeSoundFileWithoutSdl(path, whyNot);
+        }
+        return sounds;
+    });
 }
 
+std::shared_ptr<const DecodedSound> AudioOutputs::decodedAhead(const std::string& path) {
+    if (m_decoding.valid())
+        m_decodedAhead = m_decoding.get();
+    auto found = m_decodedAhead.find(path);
+    return found != m_decodedAhead.end() ? found->second : nullptr;
+}
+
+AudioOutput::AudioOutput(Trace& trace, MainQueue& queue, std::shared_ptr<std::atomic<bool>> toldSilent)
+    : m_trace(trace), m_queue(queue), m_toldSilent(std::move(toldSilent)) {}
+
 AudioOutput::~AudioOutput() {
+    if (m_opening.valid()) {
+        // Never taken over: a device that came is closed here.
+        Opening opening = m_opening.get();
+        if (opening.device) {
+            SDL_CloseAudioDevice(opening.device);
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        }
+    }
     closeDevice();
 }
 
-bool AudioOutput::openDevice() {
-    if (m_device)
-        return true;
+void AudioOutput::open() {
+    if (m_opening.valid() || m_usable)
+        return;
+    // The thread only opens: this object is handed to SDL as the callback's data, not touched.
+    m_opening = std::async(std::launch::async, [this, weak = weak_from_this(), &queue = m_queue] {
+        Opening opening = openDevice(this);
+        // Taken over at the main loop's next pass, unless a call here takes it over first.
+        queue.post([weak] {
+            if (auto output = weak.lock())
+                output->takeOverOpening(false);
+        });
+        return opening;
+    });
+}
+
+AudioOutput::Opening AudioOutput::openDevice(AudioOutput* output) {
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-        return false;
+        return {0, SDL_GetError()};
     // No format change is allowed, so that every opening has the format the sounds were decoded
     // to; SDL converts for a device that wants another.
     SDL_AudioSpec wanted{};
@@ -74,15 +111,57 @@ bool AudioOutput::openDevice() {
     wanted.channels = soundChannels;
     wanted.samples = bufferFrames;
     wanted.callback = &AudioOutput::fill;
-    wanted.userdata = this;
-    m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
-    if (!m_device) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return false;
-    }
+    wanted.userdata = output;
     // It starts paused, and plays from the first sound on: its first buffer is then that sound,
-    // not a buffer of silence before it.
-    return true;
+    // not a buffer of silence before it. Paused, it never calls `fill`, so until the main thread
+    // takes the device over the channels are that thread's alone.
+    SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    if (!device) {
+        std::string whyNot = SDL_GetError();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return {0, whyNot};
+    }
+    return {device, {}};
+}
+
+void AudioOutput::takeOverOpening(bool wait) {
+    if (!m_opening.valid() ||
+        (!wait && m_opening.wait_for(std::chrono::seconds(0)) != std::future_status::ready))
+        return;
+    Opening opening = m_opening.get();
+    m_device = opening.device;
+    m_usable = m_device != 0;
+    if (!m_usable) {
+        for (Voice& voice : m_voices)
+            voice.sound = nullptr;
+        if (!m_toldSilent->exchange(true))
+            m_trace.log("sound: no audio device, effects are silent: " + opening.whyNot);
+        return;
+    }
+    if (anyPlaying())
+        SDL_PauseAudioDevice(m_device, 0);
+    letGoAfter(std::max(m_quietAt, Clock::now()));
+}
+
+bool AudioOutput::isUsable() {
+    takeOverOpening(true);
+    return m_usable;
+}
+
+bool AudioOutput::mayPlay() {
+    takeOverOpening(false);
+    return m_usable || m_opening.valid();
+}
+
+bool AudioOutput::isDeviceOpen() {
+    takeOverOpening(false);
+    return m_device != 0 || m_opening.valid();
+}
+
+bool AudioOutput::reopenDevice() {
+    if (!m_device)
+        m_device = openDevice(this).device;
+    return m_device != 0;
 }
 
 void AudioOutput::closeDevice() {
@@ -103,7 +182,7 @@ void AudioOutput::fill(void* output, Uint8* stream, int length) {
 }
 
 int AudioOutput::allocateChannel() {
-    if (!m_usable)
+    if (!mayPlay())
         return -1;
     DeviceLock lock(m_device);
     m_voices.emplace_back();
@@ -111,7 +190,7 @@ int AudioOutput::allocateChannel() {
 }
 
 std::shared_ptr<const DecodedSound> AudioOutput::decode(const std::string& path, std::string& whyNot) {
-    if (!m_usable) {
+    if (!mayPlay()) {
         whyNot = "no audio device";
         return nullptr;
     }
@@ -123,9 +202,10 @@ std::shared_ptr<const DecodedSound> AudioOutput::decode(const std::string& path,
 }
 
 bool AudioOutput::play(int channel, const DecodedSound& sound, int loops, float volume) {
-    if (!m_usable || channel < 0 || channel >= int(m_voices.size()))
+    if (!mayPlay() || channel < 0 || channel >= int(m_voices.size()))
         return false;
-    if (!openDevice()) {
+    const bool opening = m_opening.valid();
+    if (!opening && !reopenDevice()) {
         // The device went while it was let go (a headset unplugged with no other output, a sound
         // server that stopped): this sound is silent and the next tries again.
         if (!std::exchange(m_toldReopenFailed, true))
@@ -133,10 +213,11 @@ bool AudioOutput::play(int channel, const DecodedSound& sound, int loops, float 
         return false;
     }
     {
-        DeviceLock lock(m_device);
+        DeviceLock lock(m_device); // none while opening: the channels are this thread's then
         m_voices[std::size_t(channel)] = {&sound, 0, loops, voiceVolume(volume)};
     }
-    SDL_PauseAudioDevice(m_device, 0);
+    if (!opening)
+        SDL_PauseAudioDevice(m_device, 0);
     // A sound that loops for ever is looked at again each second while it plays.
     auto once = std::chrono::duration<double>(sound.seconds());
     auto playing = loops < 0 ? std::chrono::duration<double>(idleBeforeLettingGo) : once * (loops + 1);
@@ -145,14 +226,15 @@ bool AudioOutput::play(int channel, const DecodedSound& sound, int loops, float 
     return true;
 }
 
-bool AudioOutput::isPlaying(int channel, const DecodedSound& sound) const {
-    if (!m_device || channel < 0 || channel >= int(m_voices.size()))
+bool AudioOutput::isPlaying(int channel, const DecodedSound& sound) {
+    if (!isDeviceOpen() || channel < 0 || channel >= int(m_voices.size()))
         return false;
     DeviceLock lock(m_device);
     return m_voices[std::size_t(channel)].sound == &sound;
 }
 
 void AudioOutput::setVolume(int channel, float volume) {
+    takeOverOpening(false);
     if (channel < 0 || channel >= int(m_voices.size()))
         return;
     DeviceLock lock(m_device);
@@ -160,6 +242,7 @@ void AudioOutput::setVolume(int channel, float volume) {
 }
 
 void AudioOutput::stop(int channel) {
+    takeOverOpening(false);
     if (channel < 0 || channel >= int(m_voices.size()))
         return;
     DeviceLock lock(m_device);
@@ -172,6 +255,7 @@ bool AudioOutput::anyPlaying() const {
 }
 
 void AudioOutput::letGoWhenIdle() {
+    takeOverOpening(false);
     if (m_device)
         letGoAfter(std::max(m_quietAt, Clock::now()));
 }
@@ -189,6 +273,7 @@ void AudioOutput::letGoAfter(Clock::time_point moment) {
 }
 
 void AudioOutput::letGoIfIdle() {
+    takeOverOpening(false);
     if (!m_device)
         return;
     auto now = Clock::now();

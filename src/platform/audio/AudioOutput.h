@@ -9,6 +9,11 @@
 // format the sounds are decoded to (SoundFile.h). The channels are changed only under the
 // device's lock.
 //
+// Opening the device is left to a thread of its own: a sound server takes milliseconds to answer,
+// and the first sound is asked for before the first frame. Until the device is open the players'
+// channels are set as usual and wait; the device starts with them once the main thread takes it
+// over (at its next call here or through the main queue). Only `isUsable` waits for the opening.
+//
 // An open device costs a phone's battery even when it plays nothing: SDL's audio thread wakes for
 // every buffer, about 43 times a second. So the device is let go a second after the last sound
 // ends and opened again, in the same format, for the next one; the decoded sounds and the
@@ -22,7 +27,9 @@
 
 #include <SDL_audio.h>
 
+#include <atomic>
 #include <chrono>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -33,18 +40,23 @@ namespace torvane::platform {
 
 class AudioOutput : public std::enable_shared_from_this<AudioOutput> {
   public:
-    // Opens the device; when it cannot, says why on the console unless `quiet`. Letting the
-    // device go is done by work posted to `queue`.
-    AudioOutput(Trace& trace, MainQueue& queue, bool quiet);
+    // `toldSilent`, shared by the outputs made one after another: whether the console has been
+    // told that there is no device, so that it is told once. Letting the device go is done by
+    // work posted to `queue`. Nothing is opened before `open`.
+    AudioOutput(Trace& trace, MainQueue& queue, std::shared_ptr<std::atomic<bool>> toldSilent);
     ~AudioOutput();
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
 
-    // Whether sounds can be decoded and played: the device could be opened. It may be let go
-    // while idle and still be usable.
-    [[nodiscard]] bool isUsable() const { return m_usable; }
-    // Whether the device is held right now.
-    [[nodiscard]] bool isDeviceOpen() const { return m_device != 0; }
+    // Starts opening the device, on a thread of its own.
+    void open();
+    // Whether sounds can be decoded and played: the device could be opened (waiting for the
+    // opening to end). It may be let go while idle and still be usable.
+    [[nodiscard]] bool isUsable();
+    // Whether sounds may be played, without waiting: the device is being opened or could be.
+    [[nodiscard]] bool mayPlay();
+    // Whether the device is held right now, or being opened.
+    [[nodiscard]] bool isDeviceOpen();
     // A channel of its own for one player, so that players overlap; -1 when silent.
     [[nodiscard]] int allocateChannel();
 
@@ -54,7 +66,7 @@ class AudioOutput : public std::enable_shared_from_this<AudioOutput> {
     // Plays `sound` on `channel` at `volume` (0 to 1), `loops` times more, opening the device
     // again if it was let go. False when nothing sounds.
     bool play(int channel, const DecodedSound& sound, int loops, float volume);
-    [[nodiscard]] bool isPlaying(int channel, const DecodedSound& sound) const;
+    [[nodiscard]] bool isPlaying(int channel, const DecodedSound& sound);
     // Changes the volume of what plays on `channel` now.
     void setVolume(int channel, float volume);
     void stop(int channel);
@@ -64,7 +76,17 @@ class AudioOutput : public std::enable_shared_from_this<AudioOutput> {
   private:
     using Clock = std::chrono::steady_clock;
 
-    bool openDevice();
+    // What the opening thread hands over: the device, or why there is none.
+    struct Opening {
+        SDL_AudioDeviceID device{0};
+        std::string whyNot;
+    };
+
+    // The opening's result, once it is there (`wait`: however long it takes), becomes this
+    // output's device; the sounds asked for meanwhile start.
+    void takeOverOpening(bool wait);
+    static Opening openDevice(AudioOutput* output);
+    bool reopenDevice();
     void closeDevice();
     // No sooner than `moment`, the device is let go if nothing plays then.
     void letGoAfter(Clock::time_point moment);
@@ -74,7 +96,9 @@ class AudioOutput : public std::enable_shared_from_this<AudioOutput> {
 
     Trace& m_trace;
     MainQueue& m_queue;
-    SDL_AudioDeviceID m_device{0}; // 0 while let go
+    std::shared_ptr<std::atomic<bool>> m_toldSilent;
+    std::future<Opening> m_opening; // valid while the opening has not been taken over
+    SDL_AudioDeviceID m_device{0};  // 0 while being opened or let go
     bool m_usable{false};
     bool m_toldReopenFailed{false};
     std::vector<Voice> m_voices; // one per channel; the audio thread's while the device runs
@@ -92,13 +116,24 @@ class AudioOutputs {
     [[nodiscard]] std::shared_ptr<AudioOutput> shared();
     [[nodiscard]] Trace& trace() const { return m_trace; }
 
+    // Starts decoding the sound files at `paths` on a thread of its own, so that the players made
+    // of them later find them decoded: the first frame need not wait for them. Once only.
+    void decodeAhead(std::vector<std::string> paths);
+    // The sound of `path` decoded ahead, once the decoding has ended; null when it was not asked
+    // for ahead or could not be decoded (decoding it again tells why).
+    [[nodiscard]] std::shared_ptr<const DecodedSound> decodedAhead(const std::string& path);
+
   private:
+    using Sounds = std::map<std::string, std::shared_ptr<const DecodedSound>, std::less<>>;
+
     Trace& m_trace;
     MainQueue& m_queue;
+    std::future<Sounds> m_decoding; // valid until its sounds are taken into m_decodedAhead
+    Sounds m_decodedAhead;
     std::mutex m_mutex;
     std::weak_ptr<AudioOutput> m_current;
     // A silent output is reported once, not each time the device is tried again.
-    bool m_toldSilent{false};
+    std::shared_ptr<std::atomic<bool>> m_toldSilent = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace torvane::platform

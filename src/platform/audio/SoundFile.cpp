@@ -86,7 +86,32 @@ bool readMp3(const std::string& path, Pcm& pcm, std::string& whyNot) {
     return true;
 }
 
+// 16-bit samples at the device's rate, mono or stereo: the effects' own format, made stereo here
+// without SDL, so that it may be done beside the main thread.
+bool isPlainFormat(const Pcm& pcm) {
+    return pcm.format == AUDIO_S16SYS && pcm.rate == soundRate && (pcm.channels == 1 || pcm.channels == 2);
+}
+
+std::shared_ptr<const DecodedSound> plainToDeviceFormat(const Pcm& pcm, std::string& whyNot) {
+    const std::size_t frames = pcm.bytes.size() / sizeof(std::int16_t) / std::size_t(pcm.channels);
+    if (frames == 0) {
+        whyNot = "the file holds no sound";
+        return nullptr;
+    }
+    auto sound = std::make_shared<DecodedSound>();
+    sound->samples.resize(frames * soundChannels);
+    std::vector<std::int16_t> read(frames * std::size_t(pcm.channels));
+    std::memcpy(read.data(), pcm.bytes.data(), read.size() * sizeof(std::int16_t));
+    for (std::size_t frame = 0; frame < frames; ++frame)
+        for (std::size_t side = 0; side < soundChannels; ++side)
+            sound->samples[frame * soundChannels + side] =
+                read[frame * std::size_t(pcm.channels) + (pcm.channels == 1 ? 0 : side)];
+    return sound;
+}
+
 std::shared_ptr<const DecodedSound> toDeviceFormat(Pcm& pcm, std::string& whyNot) {
+    if (isPlainFormat(pcm))
+        return plainToDeviceFormat(pcm, whyNot);
     SDL_AudioCVT convert{};
     if (SDL_BuildAudioCVT(&convert, pcm.format, Uint8(pcm.channels), pcm.rate, AUDIO_S16SYS, soundChannels,
                           soundRate) < 0) {
@@ -120,6 +145,21 @@ std::shared_ptr<const DecodedSound> decodeSoundFile(const std::string& path, std
     Pcm pcm;
     bool read = isWav(path) ? readWav(path, pcm, whyNot) : readMp3(path, pcm, whyNot);
     return read ? toDeviceFormat(pcm, whyNot) : nullptr;
+}
+
+std::shared_ptr<const DecodedSound> decodeSoundFileWithoutSdl(const std::string& path, std::string& whyNot) {
+    Pcm pcm;
+    if (isWav(path)) {
+        whyNot = "a WAV file is read by SDL";
+        return nullptr;
+    }
+    if (!readMp3(path, pcm, whyNot))
+        return nullptr;
+    if (!isPlainFormat(pcm)) {
+        whyNot = "converted by SDL";
+        return nullptr;
+    }
+    return plainToDeviceFormat(pcm, whyNot);
 }
 
 } // namespace torvane::platform

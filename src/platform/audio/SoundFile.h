@@ -27,5 +27,9 @@ struct DecodedSound {
 // is neither WAV nor MP3, or holds no sound.
 [[nodiscard]] std::shared_ptr<const DecodedSound> decodeSoundFile(const std::string& path,
                                                                   std::string& whyNot);
+// The same on a thread beside the main one, where SDL, which is not made for it, is not called:
+// only an MP3 file at the device's rate is decoded; any other gives null, for the main thread.
+[[nodiscard]] std::shared_ptr<const DecodedSound> decodeSoundFileWithoutSdl(const std::string& path,
+                                                                            std::string& whyNot);
 
 } // namespace torvane::platform

@@ -22,10 +22,12 @@ SoundPlayer::playerWithContentsOfFile(AudioOutputs& outputs, const std::string& 
         return nullptr;
     }
     std::unique_ptr<SoundPlayer> player(new SoundPlayer(trace, std::move(name), outputs.shared()));
-    if (!player->m_output->isUsable())
+    if (!player->m_output->mayPlay())
         return player;
     std::string whyNot;
-    player->m_sound = player->m_output->decode(path, whyNot);
+    player->m_sound = outputs.decodedAhead(path);
+    if (!player->m_sound)
+        player->m_sound = player->m_output->decode(path, whyNot);
     if (!player->m_sound) {
         trace.log("sound: cannot decode " + path + ": " + whyNot);
         return nullptr;
@@ -58,7 +60,7 @@ void SoundPlayer::stop() {
         m_output->stop(m_channel);
 }
 
-bool SoundPlayer::isPlaying() const {
+bool SoundPlayer::isPlaying() {
     return m_sound && m_output->isPlaying(m_channel, *m_sound);
 }
 

@@ -35,14 +35,15 @@ class SoundPlayer {
     void setVolume(float volume);
     // 0 plays once, n plays n + 1 times, a negative number loops until stopped.
     void setNumberOfLoops(int loops) { m_numberOfLoops = loops; }
-    // The sound is decoded already; kept for the role's sake. True when the player can sound.
-    bool prepareToPlay() { return m_sound != nullptr; }
+    // The sound is decoded already; kept for the role's sake. True when the player can sound
+    // (while the device is being opened, when it may).
+    bool prepareToPlay() { return m_sound && m_channel >= 0 && m_output->mayPlay(); }
     // Starts the sound; a player that is playing keeps playing, it does not start over.
     // Traces `sound.play` every time, even when silent. False when nothing sounds.
     bool play();
     void stop();
 
-    [[nodiscard]] bool isPlaying() const;
+    [[nodiscard]] bool isPlaying();
     [[nodiscard]] float volume() const { return m_volume; }
     [[nodiscard]] int numberOfLoops() const { return m_numberOfLoops; }
     [[nodiscard]] const std::string& name() const { return m_name; }

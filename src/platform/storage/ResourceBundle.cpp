@@ -98,15 +98,27 @@ std::vector<std::string> resourceDirectories() {
     return directories;
 }
 
-std::optional<std::string> pathForResource(Trace& trace, std::string_view name, std::string_view type) {
+namespace {
+
+std::string resourceFileName(std::string_view name, std::string_view type) {
     std::string fileName(name);
     if (!type.empty()) {
         fileName += '.';
         fileName += type;
     }
-    auto path = findFile({fileName});
+    return fileName;
+}
+
+} // namespace
+
+std::optional<std::string> findResource(std::string_view name, std::string_view type) {
+    return findFile({resourceFileName(name, type)});
+}
+
+std::optional<std::string> pathForResource(Trace& trace, std::string_view name, std::string_view type) {
+    auto path = findResource(name, type);
     if (!path)
-        trace.log("resources: no file \"" + fileName + "\" in the bundle");
+        trace.log("resources: no file \"" + resourceFileName(name, type) + "\" in the bundle");
     return path;
 }
 

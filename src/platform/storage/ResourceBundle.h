@@ -26,6 +26,8 @@ namespace torvane::platform {
 // TYPE is empty. Logs one line when the file is nowhere to be found.
 [[nodiscard]] std::optional<std::string> pathForResource(Trace& trace, std::string_view name,
                                                          std::string_view type);
+// The same without the line: for a look ahead, which leaves the telling to the real look-up.
+[[nodiscard]] std::optional<std::string> findResource(std::string_view name, std::string_view type);
 
 struct ImageFile {
     std::string path;
