@@ -91,6 +91,8 @@ void AudioOutput::open() {
     // The thread only opens: this object is handed to SDL as the callback's data, not touched.
     m_opening = std::async(std::launch::async, [this, weak = weak_from_this(), &queue = m_queue] {
         Opening opening = openDevice(this);
+        // SDL keeps its error text per thread, and frees it only for the threads it starts.
+        SDL_TLSCleanup();
         // Taken over at the main loop's next pass, unless a call here takes it over first.
         queue.post([weak] {
             if (auto output = weak.lock())
