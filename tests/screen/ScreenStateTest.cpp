@@ -95,6 +95,7 @@ TEST(ScreenStart, TheInstallMarkerIsIndependentOfTheVersion) {
     controller = restored.start();
     EXPECT_EQ(controller->lensTypeStr, "green");
     EXPECT_TRUE(restored.traced("settings.").empty());
+    controller.reset(); // before the start it was made in
 }
 
 // MARK: - Mended faults: a restored store always gives light, and nothing is written

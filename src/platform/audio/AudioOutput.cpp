@@ -235,8 +235,9 @@ bool AudioOutput::isPlaying(int channel, const DecodedSound& sound) {
     return m_voices[std::size_t(channel)].sound == &sound;
 }
 
+// Neither takes the opening over: until it is taken over the device is paused and the channels
+// are this thread's alone, and a player that goes touches nothing but its channel.
 void AudioOutput::setVolume(int channel, float volume) {
-    takeOverOpening(false);
     if (channel < 0 || channel >= int(m_voices.size()))
         return;
     DeviceLock lock(m_device);
@@ -244,7 +245,6 @@ void AudioOutput::setVolume(int channel, float volume) {
 }
 
 void AudioOutput::stop(int channel) {
-    takeOverOpening(false);
     if (channel < 0 || channel >= int(m_voices.size()))
         return;
     DeviceLock lock(m_device);
