@@ -359,12 +359,6 @@ int MainLoop::run() {
     const Uint32 paced = SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC;
     const bool presentPaces =
         SDL_GetRendererInfo(m_sdlRenderer.get(), &info) == 0 && (info.flags & paced) == paced;
-    // The first picture goes out before the first look at the events: the window's opening
-    // chatter with the display (mapping, exposure, focus) takes milliseconds it need not wait
-    // for. Only drawn, as things stand: posted work and timers still come after the events.
-    m_parts.animator.advance(m_parts.clock.now());
-    if (m_parts.needsDisplay.take())
-        draw();
     while (!m_quit) {
         std::uint64_t start = SDL_GetTicks64();
         bool busy = m_parts.animator.isAnimating(m_parts.clock.now()) || !m_parts.queue.isEmpty() ||
