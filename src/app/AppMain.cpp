@@ -120,13 +120,6 @@ extern "C" __attribute__((visibility("default"))) int torvane_main(int argc, cha
     if (!torchLitAtStart)
         platform::lightTorchAtStart(context.leds, options.machine);
 
-    // The sound effects are decoded on a thread of their own while the screen opens.
-    std::vector<std::string> effects;
-    for (auto name : screen::soundEffects)
-        if (auto path = platform::findResource(name, screen::soundEffectType))
-            effects.push_back(*path);
-    context.audio.decodeAhead(std::move(effects));
-
     platform::MainLoopOptions loopOptions;
     loopOptions.headless = options.headless;
     loopOptions.fullscreen = options.fullscreen;
@@ -138,6 +131,13 @@ extern "C" __attribute__((visibility("default"))) int torvane_main(int argc, cha
     platform::holdQuits(false);
     if (!loop.open())
         return 1;
+    // The sound effects are decoded on a thread of their own while the screen is made. Not
+    // sooner: a window's connection to the display needs the other core more.
+    std::vector<std::string> effects;
+    for (auto name : screen::soundEffects)
+        if (auto path = platform::findResource(name, screen::soundEffectType))
+            effects.push_back(*path);
+    context.audio.decodeAhead(std::move(effects));
     context.application.setMainScreenSize(loop.screenSize());
 
     rating::RatingLaunches ratingPrompt(app::ratingEnvironment(context, loop), context.work);
