@@ -91,10 +91,12 @@ void stretchBlend(const PixelRows& source, const SDL_Rect& target, const PixelRo
         const std::uint32_t* below = rowOf(source, row.second);
         for (int x = firstColumn; x <= lastColumn; ++x)
             mixedRow[std::size_t(x - firstColumn)] = mix(above[x], below[x], std::uint32_t(row.weight));
-        const std::uint32_t* mixed = mixedRow.data() - firstColumn;
         std::uint32_t* out = rowOf(output, y) + left;
         for (const Tap& column : columns) {
-            *out = blend(mix(mixed[column.first], mixed[column.second], std::uint32_t(column.weight)), *out);
+            const std::uint32_t sample =
+                mix(mixedRow[std::size_t(column.first - firstColumn)],
+                    mixedRow[std::size_t(column.second - firstColumn)], std::uint32_t(column.weight));
+            *out = blend(sample, *out);
             ++out;
         }
     }
