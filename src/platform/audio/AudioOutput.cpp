@@ -256,12 +256,6 @@ bool AudioOutput::anyPlaying() const {
     return std::any_of(m_voices.begin(), m_voices.end(), [](const Voice& voice) { return voice.sound; });
 }
 
-void AudioOutput::letGoWhenIdle() {
-    takeOverOpening(false);
-    if (m_device)
-        letGoAfter(std::max(m_quietAt, Clock::now()));
-}
-
 void AudioOutput::letGoAfter(Clock::time_point moment) {
     if (m_letGoPosted)
         return; // the posted check looks again at the latest end

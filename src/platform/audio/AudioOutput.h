@@ -70,8 +70,6 @@ class AudioOutput : public std::enable_shared_from_this<AudioOutput> {
     // Changes the volume of what plays on `channel` now.
     void setVolume(int channel, float volume);
     void stop(int channel);
-    // Lets the device go once nothing has played for a while.
-    void letGoWhenIdle();
 
   private:
     using Clock = std::chrono::steady_clock;

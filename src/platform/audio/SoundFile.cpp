@@ -100,12 +100,15 @@ std::shared_ptr<const DecodedSound> plainToDeviceFormat(const Pcm& pcm, std::str
     }
     auto sound = std::make_shared<DecodedSound>();
     sound->samples.resize(frames * soundChannels);
-    std::vector<std::int16_t> read(frames * std::size_t(pcm.channels));
-    std::memcpy(read.data(), pcm.bytes.data(), read.size() * sizeof(std::int16_t));
-    for (std::size_t frame = 0; frame < frames; ++frame)
-        for (std::size_t side = 0; side < soundChannels; ++side)
-            sound->samples[frame * soundChannels + side] =
-                read[frame * std::size_t(pcm.channels) + (pcm.channels == 1 ? 0 : side)];
+    if (pcm.channels == soundChannels) {
+        std::memcpy(sound->samples.data(), pcm.bytes.data(), sound->samples.size() * sizeof(std::int16_t));
+        return sound;
+    }
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        std::int16_t sample = 0;
+        std::memcpy(&sample, pcm.bytes.data() + frame * sizeof sample, sizeof sample);
+        sound->samples[frame * soundChannels] = sound->samples[frame * soundChannels + 1] = sample;
+    }
     return sound;
 }
 
