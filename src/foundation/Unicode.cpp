@@ -89,4 +89,85 @@ std::string utf8FromUTF16(std::u16string_view units) {
     return out;
 }
 
+namespace {
+
+// The code at `bytes` in well-formed WTF-8 and the length of its sequence.
+std::size_t decodeWTF8(const std::uint8_t* bytes, char32_t& code) {
+    std::uint8_t lead = bytes[0];
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    }
+    if (lead < 0xE0) {
+        code = char32_t(lead & 0x1F) << 6 | (bytes[1] & 0x3F);
+        return 2;
+    }
+    if (lead < 0xF0) {
+        code = char32_t(lead & 0x0F) << 12 | char32_t(bytes[1] & 0x3F) << 6 | (bytes[2] & 0x3F);
+        return 3;
+    }
+    code = char32_t(lead & 0x07) << 18 | char32_t(bytes[1] & 0x3F) << 12 | char32_t(bytes[2] & 0x3F) << 6 |
+           (bytes[3] & 0x3F);
+    return 4;
+}
+
+} // namespace
+
+void appendWTF8(std::u16string_view units, std::string& out) {
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char16_t unit = units[i];
+        if (isHighSurrogate(unit) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
+            appendUTF8(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(units[i + 1]) - 0xDC00), out);
+            ++i;
+        } else {
+            // A lone surrogate takes three bytes, as any unit from U+0800 on does.
+            appendUTF8(unit, out);
+        }
+    }
+}
+
+std::string wtf8FromUTF16(std::u16string_view units) {
+    std::string out;
+    out.reserve(units.size());
+    appendWTF8(units, out);
+    return out;
+}
+
+std::u16string utf16FromWTF8(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    auto* cursor = reinterpret_cast<const std::uint8_t*>(text.data());
+    auto* end = cursor + text.size();
+    while (cursor < end) {
+        char32_t code = 0;
+        cursor += decodeWTF8(cursor, code);
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            out.push_back(char16_t(0xD800 + (code >> 10)));
+            out.push_back(char16_t(0xDC00 + (code & 0x3FF)));
+        } else {
+            out.push_back(char16_t(code));
+        }
+    }
+    return out;
+}
+
+std::string utf8FromWTF8(std::string_view text) {
+    // Most text holds no surrogate (its lead byte ED is followed by A0-BF): copied as it is.
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i + 2 < text.size(); ++i) {
+        if (std::uint8_t(text[i]) == 0xED && std::uint8_t(text[i + 1]) >= 0xA0) {
+            out.append(text, copied, i - copied);
+            appendUTF8(0xFFFD, out);
+            i += 2;
+            copied = i + 1;
+        }
+    }
+    if (copied == 0)
+        return std::string(text);
+    out.append(text, copied);
+    return out;
+}
+
 } // namespace torvane

@@ -61,17 +61,20 @@ Value Value::character(std::int8_t value) {
     return Built{}.finish(node);
 }
 
-Value Value::string(std::u16string_view units) {
+static Value textValue(std::string_view text) {
     Built built;
-    auto* copy = built.arena->copyArray(units.data(), units.size());
-    return built.finish(Node::makeString(copy, std::uint32_t(units.size())));
+    const char* copy = built.arena->copyArray(text.data(), text.size());
+    return built.finish(Node::makeString(copy, std::uint32_t(text.size())));
+}
+
+Value Value::string(std::u16string_view units) {
+    return textValue(wtf8FromUTF16(units));
 }
 
 Value Value::stringFromUTF8(std::string_view utf8) {
-    auto units = utf16FromUTF8(utf8);
-    if (!units)
+    if (!isValidUTF8(utf8))
         return {};
-    return string(*units);
+    return textValue(utf8);
 }
 
 static Value bytesValue(Kind kind, std::string_view bytes) {
@@ -157,12 +160,16 @@ std::int64_t Value::integerValue() const {
     return std::int64_t(value);
 }
 
-std::u16string_view Value::units() const {
-    return isString() ? m_node->string() : std::u16string_view{};
+std::u16string Value::units() const {
+    return utf16FromWTF8(text());
 }
 
 std::string Value::utf8() const {
-    return utf8FromUTF16(units());
+    return utf8FromWTF8(text());
+}
+
+std::string_view Value::text() const {
+    return isString() ? m_node->string() : std::string_view{};
 }
 
 std::string_view Value::bytes() const {
@@ -248,18 +255,18 @@ Value Value::valueAt(std::size_t index) const {
 }
 
 Value Value::objectForKey(std::u16string_view key) const {
+    return objectForKey(std::string_view(wtf8FromUTF16(key)));
+}
+
+Value Value::objectForKey(std::string_view utf8Key) const {
     if (!isDictionary())
         return {};
     for (std::uint32_t i = 0; i < m_node->size; ++i) {
         const Member& member = m_node->members[i];
-        if (member.key.kind == Kind::String && member.key.string() == key)
+        if (member.key.kind == Kind::String && member.key.string() == utf8Key)
             return child(&member.value);
     }
     return {};
-}
-
-Value Value::objectForKey(std::string_view utf8Key) const {
-    return objectForKey(u16(utf8Key));
 }
 
 bool nodesEqual(const Node& left, const Node& right) {

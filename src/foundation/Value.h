@@ -1,7 +1,7 @@
 #pragma once
 
 // The immutable values that stand in for the platform's Foundation objects: null, numbers (with
-// their stored type), strings of UTF-16 code units, byte data, arrays and dictionaries, plus two
+// their stored type), strings, byte data, arrays and dictionaries, plus two
 // kinds that only the JSON writer knows: a pre-serialized fragment and a foreign object (any other
 // class, such as a date), which exists so that the writer can refuse it by class name.
 //
@@ -14,8 +14,13 @@
 // A default-constructed Value is "none" (the platform's nil): no value at all. Value::null() is
 // the one shared null instance (the platform's NSNull).
 //
+// Strings are sequences of UTF-16 code units, as the platform's are, and may hold lone surrogates.
+// A node keeps them as UTF-8 (WTF-8 for lone surrogates, see Unicode.h), which is what JSON texts
+// and most callers speak and what readers and writers copy without converting; equal units are
+// equal bytes.
+//
 // Dictionaries keep their members in the order in which their keys were first inserted; a key
-// whose value is replaced keeps its place. Lookup compares keys as UTF-16 code units.
+// whose value is replaced keeps its place. Lookup compares keys as text.
 
 #include "foundation/Arena.h"
 
@@ -44,11 +49,11 @@ struct ForeignObject {
 struct Node {
     Kind kind{Kind::Null};
     NumberType numberType{NumberType::Double};
-    std::uint32_t size{0}; // code units, bytes, elements or members
+    std::uint32_t size{0}; // bytes of text or data, elements or members
     union {
         double number{0};
         std::int64_t integer;
-        const char16_t* units;
+        const char* text;
         const std::uint8_t* bytes;
         const Node* elements;
         const Member* members;
@@ -68,11 +73,11 @@ struct Node {
         node.integer = value ? 1 : 0;
         return node;
     }
-    [[nodiscard]] static Node makeString(const char16_t* units, std::uint32_t size) {
+    [[nodiscard]] static Node makeString(const char* text, std::uint32_t size) {
         Node node;
         node.kind = Kind::String;
         node.size = size;
-        node.units = units;
+        node.text = text;
         return node;
     }
     [[nodiscard]] static Node makeArray(const Node* elements, std::uint32_t size) {
@@ -90,7 +95,7 @@ struct Node {
         return node;
     }
 
-    [[nodiscard]] std::u16string_view string() const { return {units, size}; }
+    [[nodiscard]] std::string_view string() const { return {text, size}; }
     [[nodiscard]] std::string_view byteView() const { return {reinterpret_cast<const char*>(bytes), size}; }
     [[nodiscard]] bool isBooleanOrCharacter() const {
         return numberType == NumberType::Boolean || numberType == NumberType::Character;
@@ -103,7 +108,7 @@ struct Member {
     Node value;
 };
 
-// The largest number of code units, bytes, elements or members one node can hold.
+// The largest number of bytes, elements or members one node can hold.
 inline constexpr std::size_t maximumNodeSize = UINT32_MAX;
 
 class Value {
@@ -149,9 +154,11 @@ class Value {
     [[nodiscard]] std::int64_t integerValue() const;
     [[nodiscard]] bool boolValue() const { return doubleValue() != 0; }
 
-    // Strings: the code units (empty for other kinds), or UTF-8 with each lone surrogate as U+FFFD.
-    [[nodiscard]] std::u16string_view units() const;
+    // Strings (empty for other kinds): the code units; UTF-8 with each lone surrogate as U+FFFD;
+    // or the text as it is kept, without a copy (WTF-8).
+    [[nodiscard]] std::u16string units() const;
     [[nodiscard]] std::string utf8() const;
+    [[nodiscard]] std::string_view text() const;
     // Data and fragments: their bytes.
     [[nodiscard]] std::string_view bytes() const;
     // Foreign objects: their class name; other kinds: the platform class name they stand for.

@@ -218,15 +218,15 @@ inline std::uint64_t littleEndianWord(const std::uint8_t* bytes) {
 }
 
 // The keys of one document, each kept once: documents repeat a few dozen keys thousands of times,
-// and a shared key costs neither its units again nor the time to widen them. The table also tells
+// and a shared key costs neither its bytes again nor the time to copy them. The table also tells
 // at once whether a dictionary repeats a key (see Parser::isRepeatedKey).
 class KeyTable {
   public:
     static constexpr std::uint32_t noEntry = UINT32_MAX;
     struct Entry {
         const std::uint8_t* bytes{nullptr}; // the key's text in the buffer, which outlives the scan
-        const char16_t* units{nullptr};
-        std::uint64_t head{0}; // the first eight bytes, as headWord() reads them
+        const char* text{nullptr};          // the key's copy in the arena, once it has one
+        std::uint64_t head{0};              // the first eight bytes, as headWord() reads them
         // The serial of the dictionary that last took the key (0: none), and its nesting level
         // among dictionaries.
         std::size_t owner{0};
@@ -512,7 +512,7 @@ class JSONScanner::Parser {
         if (current() != '"')
             return fail(stringNotStarted, start);
         ++m_cursor;
-        // Most strings are plain ASCII without escapes: widen them straight into the arena.
+        // Most strings are plain ASCII without escapes: copied straight into the arena.
         const std::uint8_t* run = byteRuns::plainStringEnd(m_cursor, m_end);
         if (run < m_end && *run == '"') {
             auto size = std::uint32_t(run - m_cursor);
@@ -520,16 +520,15 @@ class JSONScanner::Parser {
             KeyTable::Entry* shared = nullptr;
             if (entry && (*entry = m_keys.find(m_cursor, size, m_end, *entry)) != KeyTable::noEntry)
                 shared = &m_keys[*entry];
-            if (shared && shared->units) {
-                out = Node::makeString(shared->units, size);
+            if (shared && shared->text) {
+                out = Node::makeString(shared->text, size);
             } else {
-                char16_t* units = m_arena->allocateArray<char16_t>(size);
-                byteRuns::widenASCII(m_cursor, size, units);
-                // Shared keys are told apart by their units' address, so the empty key needs one.
-                const char16_t* stored = units ? units : emptyUnits;
+                // Shared keys are told apart by their text's address, so the empty key needs one.
+                const char* stored =
+                    size ? m_arena->copyArray(reinterpret_cast<const char*>(m_cursor), size) : emptyText;
                 out = Node::makeString(stored, size);
                 if (shared)
-                    shared->units = stored;
+                    shared->text = stored;
             }
             m_cursor = run + 1;
             return out;
@@ -610,8 +609,8 @@ class JSONScanner::Parser {
     // large buffer must not hold memory in proportion to the buffer.
     static constexpr std::size_t firstBlockBytes = 1024;
     static constexpr std::size_t maximumReservedElements = std::size_t(1) << 22;
-    // The units of the empty key, which the arena does not allocate; shared keys need an address.
-    static constexpr char16_t emptyUnits[1] = {0};
+    // The text of the empty key, which the arena does not allocate; shared keys need an address.
+    static constexpr char emptyText[1] = {0};
 
     std::uint8_t current() const { return m_cursor < m_end ? *m_cursor : 0; }
 
@@ -703,17 +702,15 @@ class JSONScanner::Parser {
         return out;
     }
 
-    // A string with escapes or bytes from 0x80 on, after its opening quotation mark. Its units
-    // are written straight into the arena, in room for at least as many units as the string has
-    // bytes; the room left over goes back to the arena. Finding the closing quotation mark first
-    // would read the text twice, so where the arena's block has room enough (for all the bytes
-    // left, or for a long string) the text is decoded at once up to a limit that keeps within
-    // that room; only a string that runs past the limit is read again, after the search.
+    // A string with escapes or bytes from 0x80 on, after its opening quotation mark. Its text is
+    // written straight into the arena, in room for at least as many bytes as the string has in the
+    // buffer (escapes only get shorter); the room left over goes back to the arena. Finding the closing
+    // quotation mark first would read the text twice, so where the arena's block has room enough (for all the
+    // bytes left, or for a long string) the text is decoded at once up to a limit that keeps within that
+    // room; only a string that runs past the limit is read again, after the search.
     [[gnu::noinline]] Node decodedString(const std::uint8_t* start) {
         auto remaining = std::size_t(m_end - m_cursor);
-        std::size_t available = m_arena->available() / sizeof(char16_t);
-        // One unit of the room may go to alignment.
-        available = available > 0 ? available - 1 : 0;
+        std::size_t available = m_arena->available();
         if (available >= remaining + roomMargin)
             return decodedStringUpTo(start, m_end, remaining + roomMargin);
         if (available >= minimumGuessedRoom) {
@@ -727,27 +724,41 @@ class JSONScanner::Parser {
         return decodedStringUpTo(start, limit, std::size_t(limit - m_cursor) + roomMargin);
     }
 
-    // Units beyond the bytes up to the limit that the room holds: the unit that the blocks store
-    // past the text, and the units of an escape or a sequence that begins before the limit and
-    // ends after it (never more units than bytes).
+    // Bytes beyond those up to the limit that the room holds: those of an escape or a sequence
+    // that begins before the limit and ends after it.
     static constexpr std::size_t roomMargin = 8;
     static constexpr std::size_t minimumGuessedRoom = 256;
 
-    // Decodes the string at the cursor into `room` units, reading no character that begins at or
-    // past `limit`, which is the end of the buffer or leaves the room `roomMargin` units more than
-    // the bytes before it. A string that does not end before a limit short of the buffer's end
+    // Decodes the string at the cursor into `room` bytes, reading no character that begins at or
+    // past `limit`, which is the end of the buffer or leaves the room `roomMargin` bytes more than
+    // those before it. A string that does not end before a limit short of the buffer's end
     // gives a node of the kind tooLongKind, and its room back to the arena.
     Node decodedStringUpTo(const std::uint8_t* start, const std::uint8_t* limit, std::size_t room) {
-        char16_t* const units = m_arena->allocateArray<char16_t>(room);
-        char16_t* target = units;
+        std::uint8_t* const text = m_arena->allocateArray<std::uint8_t>(room);
+        std::uint8_t* target = text;
         const std::uint8_t* source = m_cursor;
         for (;;) {
-            // Sixteen bytes go through at once while they are plain ASCII; with fewer than sixteen
-            // bytes up to `limit` the loop below takes them one by one.
+            // Sixteen bytes at a time are copied, then checked; the text never gets longer than
+            // the bytes it comes from, so a block stored past the end of its checked part stays
+            // within the room. Where fewer bytes are left before `limit`, a stop (quotation mark,
+            // backslash) or bytes that are not UTF-8 come, the loop below takes one character.
+#if defined(TORVANE_BYTE_RUNS_MIXED_BLOCKS)
+            // Words beyond ASCII come with spaces and punctuation between them, and the blocks take
+            // such text whole, without a branch per character.
+            while (limit - source >= 18) {
+                byteRuns::store(byteRuns::load(source), target);
+                std::size_t taken = byteRuns::mixedRunLength(source);
+                source += taken;
+                target += taken;
+                if (taken == 0 || *source == '"' || *source == '\\')
+                    break;
+            }
+#else
+            // Plain ASCII only; other text one character at a time.
             while (limit - source >= 16) {
                 byteRuns::Block block = byteRuns::load(source);
+                byteRuns::store(block, target);
                 std::uint64_t stops = byteRuns::stringStops(block);
-                byteRuns::widen(block, target);
                 if (stops == 0) {
                     source += 16;
                     target += 16;
@@ -758,9 +769,10 @@ class JSONScanner::Parser {
                 target += plain;
                 break;
             }
+#endif
             if (source >= limit) {
                 if (limit < m_end) {
-                    m_arena->giveBack(units, units + room);
+                    m_arena->giveBack(text, text + room);
                     return marked(tooLongKind);
                 }
                 m_cursor = source;
@@ -777,58 +789,25 @@ class JSONScanner::Parser {
                 if (failure != 0)
                     return fail(failure, start);
             } else {
-#if defined(TORVANE_BYTE_RUNS_MIXED_BLOCKS)
-                // Words beyond ASCII come with spaces and punctuation between them, and the blocks
-                // take such text sixteen bytes at a time, without a branch per character. What
-                // they leave (a four-byte sequence, bytes that are not UTF-8) is decoded here one
-                // character at a time; a quotation mark or backslash goes back to the loop above.
-                if (limit - source >= 18) {
-                    do {
-                        std::size_t taken = byteRuns::decodeMixedBlock(source, target);
-                        source += taken;
-                        std::uint8_t next = *source;
-                        if (next == '"' || next == '\\')
-                            break;
-                        if (next < 0x80) {
-                            // A block that took nothing has a bad sequence further on.
-                            if (taken == 0) {
-                                *target++ = next;
-                                ++source;
-                            }
-                            continue;
-                        }
-                        char32_t codePoint = 0;
-                        std::size_t length = decodeUTF8(source, std::size_t(m_end - source), codePoint);
-                        if (length == 0)
-                            return fail(stringNotUTF8, start);
-                        source += length;
-                        target = appendUTF16(codePoint, target);
-                    } while (limit - source >= 18);
-                    continue;
-                }
-#endif
-                if (!decodeNonASCIIRun(source, target, limit))
-                    return fail(stringNotUTF8, start);
+                do {
+                    if (!copyCharacter(source, target))
+                        return fail(stringNotUTF8, start);
+                } while (source < limit && *source >= 0x80);
             }
         }
-        auto size = std::size_t(target - units);
-        m_arena->giveBack(units + size, units + room);
+        auto size = std::size_t(target - text);
+        m_arena->giveBack(text + size, text + room);
         m_cursor = source + 1;
-        return Node::makeString(size ? units : nullptr, std::uint32_t(size));
+        return Node::makeString(size ? reinterpret_cast<const char*>(text) : nullptr, std::uint32_t(size));
     }
 
-    // Decodes the run of characters from U+0080 on at `source` (the words of one script come in
-    // such runs); false at bytes that are not UTF-8.
-    bool decodeNonASCIIRun(const std::uint8_t*& source, char16_t*& target, const std::uint8_t* close) const {
-        do {
-            char32_t codePoint = 0;
-            std::size_t length = decodeUTF8(source, std::size_t(m_end - source), codePoint);
-            if (length == 0)
-                return false;
-            source += length;
-            target = appendUTF16(codePoint, target);
-        } while (source < close && *source >= 0x80);
-        return true;
+    // Copies the UTF-8 sequence at `source` and moves past it; false when it is not UTF-8.
+    bool copyCharacter(const std::uint8_t*& source, std::uint8_t*& target) const {
+        char32_t codePoint = 0;
+        std::size_t length = decodeUTF8(source, std::size_t(m_end - source), codePoint);
+        for (std::size_t i = 0; i < length; ++i)
+            *target++ = *source++;
+        return length != 0;
     }
 
     // The closing quotation mark of the string whose text begins at `cursor`, or the end.
@@ -841,24 +820,48 @@ class JSONScanner::Parser {
         }
     }
 
-    static char16_t* appendUTF16(char32_t codePoint, char16_t* target) {
-        if (codePoint < 0x10000) {
-            *target++ = char16_t(codePoint);
+    // The unit of the \u escape at `source` (six bytes, which must be there), or -1.
+    static long unicodeEscape(const std::uint8_t* source) {
+        if (source[0] != '\\' || source[1] != 'u')
+            return -1;
+        long unit = 0;
+        for (int i = 2; i < 6; ++i) {
+            int digit = hexDigit(source[i]);
+            if (digit < 0)
+                return -1;
+            unit = unit << 4 | digit;
+        }
+        return unit;
+    }
+
+    static std::uint8_t* appendCode(char32_t code, std::uint8_t* target) {
+        if (code < 0x80) {
+            *target++ = std::uint8_t(code);
+        } else if (code < 0x800) {
+            *target++ = std::uint8_t(0xC0 | (code >> 6));
+            *target++ = std::uint8_t(0x80 | (code & 0x3F));
+        } else if (code < 0x10000) {
+            *target++ = std::uint8_t(0xE0 | (code >> 12));
+            *target++ = std::uint8_t(0x80 | ((code >> 6) & 0x3F));
+            *target++ = std::uint8_t(0x80 | (code & 0x3F));
         } else {
-            codePoint -= 0x10000;
-            *target++ = char16_t(0xD800 + (codePoint >> 10));
-            *target++ = char16_t(0xDC00 + (codePoint & 0x3FF));
+            *target++ = std::uint8_t(0xF0 | (code >> 18));
+            *target++ = std::uint8_t(0x80 | ((code >> 12) & 0x3F));
+            *target++ = std::uint8_t(0x80 | ((code >> 6) & 0x3F));
+            *target++ = std::uint8_t(0x80 | (code & 0x3F));
         }
         return target;
     }
 
-    // At a backslash: writes the escaped unit and moves past the escape; 0, or the failure's code.
-    long decodeEscape(const std::uint8_t*& source, char16_t*& target) const {
+    // At a backslash: writes the escaped character and moves past the escape; 0, or the failure's
+    // code. A \u escape of a high surrogate followed by one of a low surrogate is one character;
+    // any other surrogate stays a unit of its own, in the three bytes of WTF-8.
+    long decodeEscape(const std::uint8_t*& source, std::uint8_t*& target) const {
         ++source;
         std::uint8_t escape = source < m_end ? *source : 0;
         if (source < m_end)
             ++source;
-        char16_t unit = 0;
+        char32_t unit = 0;
         switch (escape) {
         case '"':
         case '/':
@@ -887,13 +890,20 @@ class JSONScanner::Parser {
                     ++source;
                 if (digit < 0)
                     return stringBadUnicode;
-                unit = char16_t(unit << 4 | digit);
+                unit = unit << 4 | char32_t(digit);
+            }
+            if (isHighSurrogate(char16_t(unit)) && m_end - source >= 6) {
+                long low = unicodeEscape(source);
+                if (low >= 0 && isLowSurrogate(char16_t(low))) {
+                    unit = 0x10000 + ((unit - 0xD800) << 10) + (char32_t(low) - 0xDC00);
+                    source += 6;
+                }
             }
             break;
         default:
             return stringBadEscape;
         }
-        *target++ = unit;
+        target = appendCode(unit, target);
         return 0;
     }
 
@@ -964,7 +974,7 @@ class JSONScanner::Parser {
     // left at the front of `members`. Only dictionaries with repeated keys or missing values
     // come here.
     static std::size_t applyInOrder(Member* members, std::size_t count) {
-        std::unordered_map<std::u16string_view, std::size_t> live;
+        std::unordered_map<std::string_view, std::size_t> live;
         std::size_t kept = 0;
         for (std::size_t i = 0; i < count; ++i) {
             const Member pair = members[i];

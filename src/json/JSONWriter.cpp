@@ -12,6 +12,7 @@
 #include <new>
 
 #include "json/ByteRuns.h"
+#include "json/ShortestDouble.h"
 
 namespace torvane {
 
@@ -58,188 +59,26 @@ std::uint8_t* writeEscape(std::uint8_t* out, char16_t unit, char escape) {
     return out;
 }
 
-// MARK: - The string rule, eight units at a time
+// MARK: - The string rule
 
-// Writes one unit that is neither a surrogate nor ASCII with an escape as its one to three bytes
-// of UTF-8, and returns the end. Text beyond ASCII mixes units of each length (the words of a
-// script between spaces), so where the byte order allows there is no branch on the length: all
-// three forms are made, the one that applies is stored as one word, and the cursor moves by its
-// length. The word may reach one byte past the unit's text: the caller has room.
-inline std::uint8_t* writeWideUnit(std::uint8_t* out, std::uint32_t code) {
-    if constexpr (std::endian::native == std::endian::little) {
-        std::uint32_t two = (0xC0 | code >> 6) | (0x80 | (code & 0x3F)) << 8;
-        std::uint32_t three =
-            (0xE0 | code >> 12) | (0x80 | (code >> 6 & 0x3F)) << 8 | (0x80 | (code & 0x3F)) << 16;
-        // Masks rather than conditions, which compilers turn back into branches.
-        std::uint32_t beyondOne = 0u - std::uint32_t(code >= 0x80);
-        std::uint32_t beyondTwo = 0u - std::uint32_t(code >= 0x800);
-        std::uint32_t wide = two ^ ((two ^ three) & beyondTwo);
-        std::uint32_t word = code ^ ((code ^ wide) & beyondOne);
-        std::memcpy(out, &word, 4);
-        return out + 1 + (beyondOne & 1) + (beyondTwo & 1);
-    } else {
-        if (code < 0x80) {
-            *out++ = std::uint8_t(code);
-        } else if (code < 0x800) {
-            *out++ = std::uint8_t(0xC0 | (code >> 6));
-            *out++ = std::uint8_t(0x80 | (code & 0x3F));
-        } else {
-            *out++ = std::uint8_t(0xE0 | (code >> 12));
-            *out++ = std::uint8_t(0x80 | ((code >> 6) & 0x3F));
-            *out++ = std::uint8_t(0x80 | (code & 0x3F));
-        }
-        return out;
+// Writes the character at `text`, one of the escape stops, by the string rule and moves past it.
+// The text is WTF-8: a lone surrogate (ED A0-BF 80-BF) has no UTF-8, and its escape gives readers
+// back the very unit; other characters led by 0xED are copied.
+inline std::uint8_t* writeStop(std::uint8_t* out, const std::uint8_t*& text) {
+    std::uint8_t byte = *text;
+    if (byte != 0xED) {
+        ++text;
+        return writeEscape(out, byte, escapes[byte]);
     }
-}
-
-// Writes the unit at `unit` by the string rule, with the one after it when the two are a
-// surrogate pair, and moves past them.
-inline std::uint8_t* writeUnit(std::uint8_t* out, const char16_t*& unit, const char16_t* end) {
-    char16_t current = *unit++;
-    if (current < 0x80) {
-        char escape = escapes[current];
-        if (escape == 0) [[likely]] {
-            *out++ = std::uint8_t(current);
-            return out;
-        }
-        return writeEscape(out, current, escape);
+    if (text[1] >= 0xA0) {
+        auto unit = char16_t(0xD000 | (text[1] & 0x3F) << 6 | (text[2] & 0x3F));
+        text += 3;
+        return writeUnicodeEscape(out, unit);
     }
-    if ((current & 0xF800) != 0xD800)
-        return writeWideUnit(out, current);
-    if (isHighSurrogate(current) && unit < end && isLowSurrogate(*unit)) {
-        char32_t codePoint = 0x10000 + ((char32_t(current) - 0xD800) << 10) + (char32_t(*unit++) - 0xDC00);
-        *out++ = std::uint8_t(0xF0 | (codePoint >> 18));
-        *out++ = std::uint8_t(0x80 | ((codePoint >> 12) & 0x3F));
-        *out++ = std::uint8_t(0x80 | ((codePoint >> 6) & 0x3F));
-        *out++ = std::uint8_t(0x80 | (codePoint & 0x3F));
-        return out;
-    }
-    // A lone surrogate has no UTF-8; the escape gives readers back the very unit.
-    return writeUnicodeEscape(out, current);
-}
-
-// What eight units in a row need: how many of them, from the first, are ASCII written as they
-// stand, and whether any is ASCII with an escape or a surrogate. scanBlock() also stores the
-// eight units narrowed to bytes at `out`, so that the clean ones are then in place; the caller
-// has room. SSE2 and NEON are part of every processor of their architecture, so this needs no
-// processor-specific build.
-struct BlockScan {
-    std::size_t cleanPrefix;
-    bool escapes;
-    bool surrogates;
-};
-
-#if defined(TORVANE_BYTE_RUNS_SSE2)
-inline BlockScan scanBlock(const char16_t* units, std::uint8_t* out) {
-    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-    __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(block, _mm_set1_epi16(short(0xFF80))), _mm_setzero_si128());
-    // The compare below 0x20 is signed and also takes the units from 0x8000 on: only its ASCII
-    // lanes count.
-    __m128i escaped =
-        _mm_and_si128(ascii, _mm_or_si128(_mm_or_si128(_mm_cmplt_epi16(block, _mm_set1_epi16(0x20)),
-                                                       _mm_cmpeq_epi16(block, _mm_set1_epi16('"'))),
-                                          _mm_or_si128(_mm_cmpeq_epi16(block, _mm_set1_epi16('/')),
-                                                       _mm_cmpeq_epi16(block, _mm_set1_epi16('\\')))));
-    __m128i surrogate =
-        _mm_cmpeq_epi16(_mm_and_si128(block, _mm_set1_epi16(short(0xF800))), _mm_set1_epi16(short(0xD800)));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(block, block));
-    auto clean = unsigned(_mm_movemask_epi8(_mm_andnot_si128(escaped, ascii)));
-    return {std::size_t(std::countr_one(clean)) / 2, _mm_movemask_epi8(escaped) != 0,
-            _mm_movemask_epi8(surrogate) != 0};
-}
-
-// Writes units [first, 8) of the eight at `units`, none of them a surrogate or ASCII with an
-// escape: their UTF-8 words and lengths are made four units at a time, then stored one after the
-// other without a branch. Each word may reach one byte past its unit's text; the caller has room.
-inline std::uint8_t* writeWideBlock(std::uint8_t* out, const char16_t* units, std::size_t first) {
-    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-    alignas(16) std::uint32_t words[8];
-    alignas(16) std::uint32_t lengths[8];
-    for (int half = 0; half < 2; ++half) {
-        __m128i code = half == 0 ? _mm_unpacklo_epi16(block, _mm_setzero_si128())
-                                 : _mm_unpackhi_epi16(block, _mm_setzero_si128());
-        __m128i low6 = _mm_and_si128(code, _mm_set1_epi32(0x3F));
-        __m128i middle6 = _mm_and_si128(_mm_srli_epi32(code, 6), _mm_set1_epi32(0x3F));
-        __m128i two = _mm_or_si128(_mm_or_si128(_mm_srli_epi32(code, 6), _mm_slli_epi32(low6, 8)),
-                                   _mm_set1_epi32(0x80C0));
-        __m128i three = _mm_or_si128(_mm_or_si128(_mm_srli_epi32(code, 12), _mm_slli_epi32(middle6, 8)),
-                                     _mm_or_si128(_mm_slli_epi32(low6, 16), _mm_set1_epi32(0x8080E0)));
-        __m128i beyondOne = _mm_cmpgt_epi32(code, _mm_set1_epi32(0x7F));
-        __m128i beyondTwo = _mm_cmpgt_epi32(code, _mm_set1_epi32(0x7FF));
-        __m128i wide = _mm_or_si128(_mm_andnot_si128(beyondTwo, two), _mm_and_si128(beyondTwo, three));
-        __m128i word = _mm_or_si128(_mm_andnot_si128(beyondOne, code), _mm_and_si128(beyondOne, wide));
-        // The masks are -1 where they hold: 1 - (-1) - (-1) is 3.
-        __m128i length = _mm_sub_epi32(_mm_sub_epi32(_mm_set1_epi32(1), beyondOne), beyondTwo);
-        _mm_store_si128(reinterpret_cast<__m128i*>(words + 4 * half), word);
-        _mm_store_si128(reinterpret_cast<__m128i*>(lengths + 4 * half), length);
-    }
-    for (std::size_t i = first; i < 8; ++i) {
-        std::memcpy(out, &words[i], 4);
-        out += lengths[i];
-    }
+    for (int i = 0; i < 3; ++i)
+        *out++ = *text++;
     return out;
 }
-#elif defined(TORVANE_BYTE_RUNS_NEON)
-inline BlockScan scanBlock(const char16_t* units, std::uint8_t* out) {
-    uint16x8_t block = vld1q_u16(reinterpret_cast<const std::uint16_t*>(units));
-    uint16x8_t ascii = vcltq_u16(block, vdupq_n_u16(0x80));
-    uint16x8_t escaped =
-        vorrq_u16(vorrq_u16(vcltq_u16(block, vdupq_n_u16(0x20)), vceqq_u16(block, vdupq_n_u16('"'))),
-                  vorrq_u16(vceqq_u16(block, vdupq_n_u16('/')), vceqq_u16(block, vdupq_n_u16('\\'))));
-    uint16x8_t surrogate = vceqq_u16(vandq_u16(block, vdupq_n_u16(0xF800)), vdupq_n_u16(0xD800));
-    vst1_u8(out, vmovn_u16(block));
-    // One byte per unit, 0xFF where clean.
-    std::uint64_t cleanBytes = vget_lane_u64(vreinterpret_u64_u8(vmovn_u16(vbicq_u16(ascii, escaped))), 0);
-    return {std::size_t(std::countr_one(cleanBytes)) / 8, vmaxvq_u16(escaped) != 0,
-            vmaxvq_u16(surrogate) != 0};
-}
-
-inline std::uint8_t* writeWideBlock(std::uint8_t* out, const char16_t* units, std::size_t first) {
-    uint16x8_t block = vld1q_u16(reinterpret_cast<const std::uint16_t*>(units));
-    alignas(16) std::uint32_t words[8];
-    alignas(16) std::uint32_t lengths[8];
-    for (int half = 0; half < 2; ++half) {
-        uint32x4_t code = vmovl_u16(half == 0 ? vget_low_u16(block) : vget_high_u16(block));
-        uint32x4_t low6 = vandq_u32(code, vdupq_n_u32(0x3F));
-        uint32x4_t middle6 = vandq_u32(vshrq_n_u32(code, 6), vdupq_n_u32(0x3F));
-        uint32x4_t two =
-            vorrq_u32(vorrq_u32(vshrq_n_u32(code, 6), vshlq_n_u32(low6, 8)), vdupq_n_u32(0x80C0));
-        uint32x4_t three = vorrq_u32(vorrq_u32(vshrq_n_u32(code, 12), vshlq_n_u32(middle6, 8)),
-                                     vorrq_u32(vshlq_n_u32(low6, 16), vdupq_n_u32(0x8080E0)));
-        uint32x4_t beyondOne = vcgtq_u32(code, vdupq_n_u32(0x7F));
-        uint32x4_t beyondTwo = vcgtq_u32(code, vdupq_n_u32(0x7FF));
-        uint32x4_t word = vbslq_u32(beyondOne, vbslq_u32(beyondTwo, three, two), code);
-        uint32x4_t length = vsubq_u32(vsubq_u32(vdupq_n_u32(1), beyondOne), beyondTwo);
-        vst1q_u32(words + 4 * half, word);
-        vst1q_u32(lengths + 4 * half, length);
-    }
-    for (std::size_t i = first; i < 8; ++i) {
-        std::memcpy(out, &words[i], 4);
-        out += lengths[i];
-    }
-    return out;
-}
-#else
-inline BlockScan scanBlock(const char16_t* units, std::uint8_t* out) {
-    BlockScan scan{8, false, false};
-    for (std::size_t i = 0; i < 8; ++i) {
-        char16_t unit = units[i];
-        bool escaped = unit < 0x80 && escapes[unit] != 0;
-        if ((unit >= 0x80 || escaped) && scan.cleanPrefix == 8)
-            scan.cleanPrefix = i;
-        scan.escapes = scan.escapes || escaped;
-        scan.surrogates = scan.surrogates || (unit & 0xF800) == 0xD800;
-        out[i] = std::uint8_t(unit);
-    }
-    return scan;
-}
-
-inline std::uint8_t* writeWideBlock(std::uint8_t* out, const char16_t* units, std::size_t first) {
-    for (std::size_t i = first; i < 8; ++i)
-        out = writeWideUnit(out, units[i]);
-    return out;
-}
-#endif
 
 } // namespace
 
@@ -506,7 +345,7 @@ void JSONWriter::writeNumber(const Node& number) {
             !(value == 0 && std::signbit(value)))
             end = std::to_chars(first, first + tokenRoom, std::int64_t(value)).ptr;
         else
-            end = std::to_chars(first, first + tokenRoom, value).ptr;
+            end = writeShortestDouble(first, value);
         m_size += std::size_t(end - first);
         return;
     }
@@ -516,66 +355,45 @@ void JSONWriter::writeNumber(const Node& number) {
     m_size += std::size_t(end - first);
 }
 
-void JSONWriter::writeString(std::u16string_view units) {
-    // Each code unit takes at most six bytes (a \u escape); with that room reserved once, the loop
-    // writes without checks. The words stored past a unit's text stay within that room too: a
-    // unit of one to three bytes has six, a pair of eight bytes has twelve.
-    if (units.size() > (SIZE_MAX - 2) / 6)
+void JSONWriter::writeString(std::string_view text) {
+    // Each byte takes at most six (a \u00XX escape, or a third of a lone surrogate's \uXXXX);
+    // with that room reserved once, the loop writes without checks, and the sixteen bytes stored
+    // at a time stay within it.
+    if (text.size() > (SIZE_MAX - 2) / 6)
         throw std::bad_alloc();
-    std::uint8_t* out = room(units.size() * 6 + 2);
+    std::uint8_t* out = room(text.size() * 6 + 2);
     *out++ = '"';
-    const char16_t* unit = units.data();
-    const char16_t* const end = unit + units.size();
-    while (end - unit >= 8) {
-        // Eight units at a time: plain ASCII stands as stored; other text without escapes and
-        // surrogates goes through the block's wide path; the rest unit by unit.
-        BlockScan block = scanBlock(unit, out);
-        if (block.cleanPrefix == 8) {
-            out += 8;
-            unit += 8;
+    auto* byte = reinterpret_cast<const std::uint8_t*>(text.data());
+    const std::uint8_t* const end = byte + text.size();
+    while (byte < end) {
+        if (end - byte >= 16) {
+            byteRuns::Block block = byteRuns::load(byte);
+            byteRuns::store(block, out);
+            std::uint64_t stops = byteRuns::escapeStops(block);
+            if (stops == 0) {
+                byte += 16;
+                out += 16;
+                continue;
+            }
+            std::size_t plain = byteRuns::firstByte(stops);
+            byte += plain;
+            out += plain;
+        } else if (!byteRuns::isEscapeStop(*byte)) {
+            *out++ = *byte++;
             continue;
         }
-        if (!block.escapes && !block.surrogates) {
-            out = writeWideBlock(out + block.cleanPrefix, unit, block.cleanPrefix);
-            unit += 8;
-            continue;
-        }
-        const char16_t* blockEnd = unit + 8;
-        out += block.cleanPrefix;
-        unit += block.cleanPrefix;
-        // A surrogate pair may end one unit past the eight.
-        while (unit < blockEnd)
-            out = writeUnit(out, unit, end);
+        out = writeStop(out, byte);
     }
-    while (unit < end)
-        out = writeUnit(out, unit, end);
     *out++ = '"';
     m_size = std::size_t(out - m_bytes.get());
 }
 
 void JSONWriter::writeData(const Node& data) {
+    // Valid UTF-8 holds no surrogate, so its bytes are text as a string keeps it.
     std::string_view bytes = data.byteView();
     if (!isValidUTF8(bytes))
         raiseObjectException(data);
-    writeEscapedUTF8(bytes);
-}
-
-void JSONWriter::writeEscapedUTF8(std::string_view utf8) {
-    // The bytes are valid UTF-8, so escaping ASCII and copying every other byte writes the same
-    // text as decoding to UTF-16 and applying the string rule.
-    put('"');
-    for (char byte : utf8) {
-        auto value = std::uint8_t(byte);
-        std::uint8_t* out = room(6);
-        char escape = value < 0x80 ? escapes[value] : 0;
-        if (escape == 0) {
-            *out = value;
-            ++m_size;
-        } else {
-            m_size += std::size_t(writeEscape(out, value, escape) - out);
-        }
-    }
-    put('"');
+    writeString(bytes);
 }
 
 } // namespace torvane

@@ -24,6 +24,22 @@ TEST(Value, StringsKeepLoneSurrogatesAndNul) {
     EXPECT_EQ(text.utf8(), std::string("a\xEF\xBF\xBD\0b", 6));
 }
 
+TEST(Value, StringsFromUnitsAndFromUTF8AreOneText) {
+    // A pair is one character however it came, so equal units are equal strings and keys.
+    Value fromUnits = Value::string(std::u16string{0xD83D, 0xDE00});
+    Value fromUTF8 = Value::stringFromUTF8("\xF0\x9F\x98\x80");
+    EXPECT_EQ(fromUnits, fromUTF8);
+    EXPECT_EQ(fromUnits.text(), "\xF0\x9F\x98\x80");
+    Value dictionary = Value::dictionary({{fromUTF8, Value::number(1)}});
+    EXPECT_EQ(dictionary.objectForKey(std::u16string_view(u"\U0001F600")).doubleValue(), 1);
+    EXPECT_FALSE(dictionary.objectForKey(std::u16string_view(u"\xD83D")));
+    // Lone surrogates are kept apart from pairs, and text that is not UTF-8 makes no string.
+    EXPECT_NE(Value::string(std::u16string{0xD83D, 0xD83D, 0xDE00}),
+              Value::string(std::u16string{0xD83D, 0xDE00}));
+    EXPECT_EQ(Value::string(std::u16string{0xDE00, 0xD83D}).units(), (std::u16string{0xDE00, 0xD83D}));
+    EXPECT_FALSE(Value::stringFromUTF8("\xED\xA0\x80"));
+}
+
 TEST(Value, NumbersTellTheirStoredType) {
     EXPECT_EQ(Value::number(2.5).numberType(), NumberType::Double);
     EXPECT_EQ(Value::integer(-7).integerValue(), -7);

@@ -72,6 +72,48 @@ TEST(JSONScanner, StringsDecodeEscapesOneUnitEach) {
               u"a long plain ascii run of more than sixteen bytes");
 }
 
+TEST(JSONScanner, SurrogateEscapesPairOnlyWithTheirPartner) {
+    // A pair is one character, as if written in UTF-8; anything else keeps each unit.
+    EXPECT_EQ(parsed(R"("\uD83D\uDE00")"), parsed("\"\xF0\x9F\x98\x80\""));
+    EXPECT_EQ(parsed(R"("\uD83D\u0041")").units(), (std::u16string{0xD83D, u'A'}));
+    EXPECT_EQ(parsed(R"("\uD83D\uD83D\uDE00")").units(), (std::u16string{0xD83D, 0xD83D, 0xDE00}));
+    EXPECT_EQ(parsed(R"("\uDE00\uD83D")").units(), (std::u16string{0xDE00, 0xD83D}));
+    EXPECT_EQ(failureCode(R"("\uD83D\uDE0")"), JSONScanner::stringBadUnicode);
+}
+
+TEST(JSONScanner, TextBeyondASCIIIsCheckedAtEveryPositionOfABlock) {
+    // The blocks check sequences of one to four bytes sixteen at a time: each good one must be
+    // kept and each bad one refused, wherever it falls among other text.
+    const char* good[] = {"\xC2\x80",     "\xDF\xBF",     "\xE0\xA0\x80",     "\xED\x9F\xBF",
+                          "\xEE\x80\x80", "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"};
+    const char* bad[] = {"\xC0\xAF",
+                         "\xC1\xBF",
+                         "\xC2",
+                         "\xC2\x41",
+                         "\xE0\x9F\xBF",
+                         "\xED\xA0\x80",
+                         "\xE2\x82",
+                         "\xF0\x8F\xBF\xBF",
+                         "\xF4\x90\x80\x80",
+                         "\xF5\x80\x80\x80",
+                         "\xF0\x9F\x98",
+                         "\x80",
+                         "\xBF\xBF",
+                         "\xF8\x88\x80\x80\x80"};
+    const std::string words = "\xD0\xBF\xE6\x9D\xB1 a\xF0\x9F\x94\xA6"; // Cyrillic, CJK, an emoji
+    for (std::size_t position = 0; position < 24; ++position) {
+        std::string before = std::string(position, 'a') + words;
+        for (const char* sequence : good) {
+            std::string text = before + sequence + words + words;
+            EXPECT_EQ(parsed("\"" + text + "\"").text(), text) << position;
+        }
+        for (const char* sequence : bad)
+            EXPECT_EQ(failureCode("\"" + before + sequence + words + words + "\""),
+                      JSONScanner::stringNotUTF8)
+                << position << " " << sequence;
+    }
+}
+
 TEST(JSONScanner, EveryStopIsFoundAtEveryPositionOfABlock) {
     // The inner loops take sixteen or eight bytes at a time: each kind of stop, and each kind of
     // whitespace, at every position of two blocks must be seen where it is.
