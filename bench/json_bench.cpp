@@ -65,6 +65,26 @@ void* countedAllocate(std::size_t bytes) {
     return block;
 }
 
+// Blocks aligned beyond malloc's own (the arena's huge chunks) count the bytes asked for: the
+// allocator maps more address space to align them, which is never touched.
+void* countedAlignedAllocate(std::size_t bytes, std::align_val_t alignment) {
+    auto align = static_cast<std::size_t>(alignment);
+    void* block = std::aligned_alloc(align, (std::max<std::size_t>(bytes, 1) + align - 1) / align * align);
+    if (!block)
+        throw std::bad_alloc();
+    if (auto& count = allocationCount(); count.counting)
+        count.liveBytes += static_cast<long long>(bytes);
+    return block;
+}
+
+void countedAlignedFree(void* block, std::size_t bytes) {
+    if (!block)
+        return;
+    if (auto& count = allocationCount(); count.counting)
+        count.liveBytes -= static_cast<long long>(bytes);
+    std::free(block);
+}
+
 void countedFree(void* block) {
     if (!block)
         return;
@@ -105,6 +125,25 @@ void operator delete(void* block, std::size_t) noexcept {
 }
 void operator delete[](void* block, std::size_t) noexcept {
     countedFree(block);
+}
+void* operator new(std::size_t bytes, std::align_val_t alignment) {
+    return countedAlignedAllocate(bytes, alignment);
+}
+void* operator new[](std::size_t bytes, std::align_val_t alignment) {
+    return countedAlignedAllocate(bytes, alignment);
+}
+void operator delete(void* block, std::size_t bytes, std::align_val_t) noexcept {
+    countedAlignedFree(block, bytes);
+}
+void operator delete[](void* block, std::size_t bytes, std::align_val_t) noexcept {
+    countedAlignedFree(block, bytes);
+}
+// Without the size, the block's usable size stands in for it.
+void operator delete(void* block, std::align_val_t) noexcept {
+    countedAlignedFree(block, block ? malloc_usable_size(block) : 0);
+}
+void operator delete[](void* block, std::align_val_t) noexcept {
+    countedAlignedFree(block, block ? malloc_usable_size(block) : 0);
 }
 
 namespace {

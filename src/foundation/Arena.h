@@ -3,7 +3,10 @@
 // A bump allocator that owns every node, string and container of one value tree.
 //
 // Budget: a parsed document makes one allocation per block, never one per value; blocks grow from
-// a small first one to chunks of 64 KiB, so a value holds memory in proportion to itself. A block
+// a small first one to chunks of 64 KiB, so a value holds memory in proportion to itself. Past
+// 4 MiB the chunks are 2 MiB, aligned to that size and offered to the kernel as huge pages: a large
+// tree then takes its memory in 512 times fewer page faults (a fifth of the time of reading deeply
+// nested documents went to them) and holds at most half as much again as it uses. A block
 // is freed only when the last Value handle into the arena goes away. Everything placed in an arena
 // is trivially destructible, so the arena frees its blocks without running destructors.
 
@@ -72,8 +75,19 @@ class Arena {
 
     // Larger requests get a block of their own size.
     static constexpr std::size_t maximumChunkBytes = std::size_t(64) << 10;
+    static constexpr std::size_t hugeChunkBytes = std::size_t(2) << 20;
+    static constexpr std::size_t hugeChunksAfterBytes = std::size_t(4) << 20;
 
-    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    // A block from operator new[], aligned as `alignment` asks (0: the default).
+    struct BlockRelease {
+        std::size_t bytes{0};
+        std::size_t alignment{0};
+        void operator()(std::byte* block) const;
+    };
+    using Block = std::unique_ptr<std::byte[], BlockRelease>;
+    static Block allocateBlock(std::size_t bytes, std::size_t alignment);
+
+    std::vector<Block> m_blocks;
     std::vector<std::shared_ptr<const Arena>> m_kept;
     std::byte* m_cursor{nullptr};
     std::byte* m_limit{nullptr};

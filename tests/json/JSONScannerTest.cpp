@@ -490,6 +490,20 @@ TEST(JSONScanner, AValueHoldsMemoryInProportionToItself) {
     auto arrayScanner = jsonScanner(strings);
     ASSERT_TRUE(arrayScanner.scanJSONObject(&array, nullptr));
     EXPECT_LT(array.arena()->bytesReserved(), 4096u);
+
+    // A large tree takes large chunks, aligned for huge pages, still in proportion to itself.
+    std::string many = "[";
+    for (int i = 0; i < 400000; ++i)
+        many += "\"ab\",";
+    many += "\"end\"]";
+    Value large;
+    auto largeScanner = jsonScanner(many);
+    ASSERT_TRUE(largeScanner.scanJSONObject(&large, nullptr));
+    ASSERT_EQ(large.count(), 400001u);
+    EXPECT_EQ(large[0].text(), "ab");
+    EXPECT_EQ(large[400000].text(), "end");
+    std::size_t held = 400001 * (sizeof(Node) + 2);
+    EXPECT_LT(large.arena()->bytesReserved(), held * 3 / 2);
 }
 
 TEST(JSONScanner, ValuesOutliveTheirScanner) {
