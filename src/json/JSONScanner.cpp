@@ -744,14 +744,19 @@ class JSONScanner::Parser {
             // backslash) or bytes that are not UTF-8 come, the loop below takes one character.
 #if defined(TORVANE_BYTE_RUNS_MIXED_BLOCKS)
             // Words beyond ASCII come with spaces and punctuation between them, and the blocks take
-            // such text whole, without a branch per character.
+            // such text whole, without a branch per character; escapes come often enough in such
+            // text to be decoded without leaving the loop.
             while (limit - source >= 18) {
                 byteRuns::store(byteRuns::load(source), target);
                 std::size_t taken = byteRuns::mixedRunLength(source);
                 source += taken;
                 target += taken;
-                if (taken == 0 || *source == '"' || *source == '\\')
+                if (*source == '\\') {
+                    if (long failure = decodeEscape(source, target); failure != 0)
+                        return fail(failure, start);
+                } else if (taken == 0 || *source == '"') {
                     break;
+                }
             }
 #else
             // Plain ASCII only; other text one character at a time.
