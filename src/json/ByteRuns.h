@@ -312,12 +312,14 @@ inline MixedBlock loadMixedBlock(const std::uint8_t* bytes) {
 // The sequences are checked as decodeUTF8() checks them: each lead followed by exactly its
 // continuation bytes, no overlong form, no surrogate, nothing past U+10FFFF.
 inline std::size_t mixedRunLength(const std::uint8_t* bytes) {
-    // ASCII up to a stop or through the block needs none of the checks below.
-    std::uint64_t stops = stringStops(load(bytes));
+    // ASCII up to a stop or through the block needs none of the checks below. Masks only: a
+    // look at the byte where the ASCII ends would wait for the masks first.
+    Block plain = load(bytes);
+    std::uint64_t stops = stringStops(plain);
     if (stops == 0)
         return 16;
-    if (std::size_t first = firstByte(stops); bytes[first] < 0x80)
-        return first;
+    if ((stops & (0 - stops) & quotesAndBackslashes(plain)) != 0)
+        return firstByte(stops);
     MixedBlock block = loadMixedBlock(bytes);
     unsigned end = unsigned(std::countr_zero(block.stops | block.otherHigh | 0x10000u));
     // A sequence that does not end before `end` is left for the next block: a lead just before
