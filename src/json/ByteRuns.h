@@ -24,6 +24,36 @@
 
 namespace torvane::byteRuns {
 
+// MARK: - Eight-byte words, for every build
+
+// Eight bytes, the first lowest on any byte order; compilers make this one load where the order
+// is little-endian.
+inline std::uint64_t loadWord(const std::uint8_t* bytes) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < 8; ++i)
+        value |= std::uint64_t(bytes[i]) << (8 * i);
+    return value;
+}
+constexpr std::uint64_t repeatByte(std::uint8_t byte) {
+    return 0x0101010101010101ull * byte;
+}
+// The high bit of each byte of the word gathered into the low eight bits, first byte lowest.
+inline unsigned gatherHighBits(std::uint64_t highBits) {
+    return unsigned(((highBits >> 7) * 0x0102040810204080ull) >> 56);
+}
+// High bit set in each byte that equals `byte`; exact, without carries between bytes.
+inline std::uint64_t equalBytes(std::uint64_t word, std::uint8_t byte) {
+    std::uint64_t difference = word ^ repeatByte(byte);
+    return ~(((difference & repeatByte(0x7F)) + repeatByte(0x7F)) | difference) & repeatByte(0x80);
+}
+// The writer's stops (see escapeStops) in a word: the high bit of each such byte.
+inline std::uint64_t wordEscapeStops(std::uint64_t word) {
+    // A byte below 0x80 reaches 0x80 with 0x60 added exactly when it is 0x20 or more.
+    std::uint64_t control = ~(((word & repeatByte(0x7F)) + repeatByte(0x60)) | word) & repeatByte(0x80);
+    return control | equalBytes(word, '"') | equalBytes(word, '\\') | equalBytes(word, '/') |
+           equalBytes(word, 0xED);
+}
+
 // MARK: - Sixteen-byte blocks
 
 #if defined(TORVANE_BYTE_RUNS_SSE2)
@@ -104,27 +134,7 @@ struct Block {
     std::uint64_t high;
 };
 inline Block load(const std::uint8_t* bytes) {
-    // Byte by byte, so that the first byte is the lowest on any byte order; compilers make this
-    // one load where the order is little-endian.
-    auto word = [](const std::uint8_t* eight) {
-        std::uint64_t value = 0;
-        for (int i = 0; i < 8; ++i)
-            value |= std::uint64_t(eight[i]) << (8 * i);
-        return value;
-    };
-    return {word(bytes), word(bytes + 8)};
-}
-constexpr std::uint64_t repeatByte(std::uint8_t byte) {
-    return 0x0101010101010101ull * byte;
-}
-// The high bit of each byte of the word gathered into the low eight bits, first byte lowest.
-inline unsigned gatherHighBits(std::uint64_t highBits) {
-    return unsigned(((highBits >> 7) * 0x0102040810204080ull) >> 56);
-}
-// High bit set in each byte that equals `byte`; exact, without carries between bytes.
-inline std::uint64_t equalBytes(std::uint64_t word, std::uint8_t byte) {
-    std::uint64_t difference = word ^ repeatByte(byte);
-    return ~(((difference & repeatByte(0x7F)) + repeatByte(0x7F)) | difference) & repeatByte(0x80);
+    return {loadWord(bytes), loadWord(bytes + 8)};
 }
 inline unsigned stringStops(std::uint64_t word) {
     return gatherHighBits((word & repeatByte(0x80)) | equalBytes(word, '"') | equalBytes(word, '\\'));
@@ -139,13 +149,7 @@ inline std::uint64_t quotesAndBackslashes(Block block) {
     return word(block.low) | word(block.high) << 8;
 }
 inline std::uint64_t escapeStops(Block block) {
-    auto word = [](std::uint64_t bytes) {
-        // A byte below 0x80 reaches 0x80 with 0x60 added exactly when it is 0x20 or more.
-        std::uint64_t control = ~(((bytes & repeatByte(0x7F)) + repeatByte(0x60)) | bytes) & repeatByte(0x80);
-        return gatherHighBits(control | equalBytes(bytes, '"') | equalBytes(bytes, '\\') |
-                              equalBytes(bytes, '/') | equalBytes(bytes, 0xED));
-    };
-    return word(block.low) | word(block.high) << 8;
+    return gatherHighBits(wordEscapeStops(block.low)) | gatherHighBits(wordEscapeStops(block.high)) << 8;
 }
 inline std::uint64_t nonWhitespace(Block block) {
     auto word = [](std::uint64_t bytes) {

@@ -378,6 +378,18 @@ void JSONWriter::writeString(std::string_view text) {
             std::size_t plain = byteRuns::firstByte(stops);
             byte += plain;
             out += plain;
+        } else if (end - byte >= 8) {
+            // Keys and other short strings end here: a word at a time.
+            std::memcpy(out, byte, 8);
+            std::uint64_t stops = byteRuns::wordEscapeStops(byteRuns::loadWord(byte));
+            if (stops == 0) {
+                byte += 8;
+                out += 8;
+                continue;
+            }
+            std::size_t plain = std::size_t(std::countr_zero(stops)) / 8;
+            byte += plain;
+            out += plain;
         } else if (!byteRuns::isEscapeStop(*byte)) {
             *out++ = *byte++;
             continue;
