@@ -55,21 +55,8 @@ std::optional<std::u16string> utf16FromUTF8(std::string_view bytes) {
 }
 
 void appendUTF8(char32_t codePoint, std::string& out) {
-    if (codePoint < 0x80) {
-        out.push_back(char(codePoint));
-    } else if (codePoint < 0x800) {
-        out.push_back(char(0xC0 | (codePoint >> 6)));
-        out.push_back(char(0x80 | (codePoint & 0x3F)));
-    } else if (codePoint < 0x10000) {
-        out.push_back(char(0xE0 | (codePoint >> 12)));
-        out.push_back(char(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (codePoint & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (codePoint >> 18)));
-        out.push_back(char(0x80 | ((codePoint >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (codePoint & 0x3F)));
-    }
+    std::uint8_t bytes[4];
+    out.append(reinterpret_cast<const char*>(bytes), std::size_t(writeUTF8(codePoint, bytes) - bytes));
 }
 
 std::string utf8FromUTF16(std::u16string_view units) {

@@ -81,6 +81,27 @@ void appendWTF8(std::u16string_view units, std::string& out);
     return 0;
 }
 
+// Writes a code point, or a lone surrogate's code in the three bytes of WTF-8, at `out` (room for
+// four bytes) and returns the end.
+inline std::uint8_t* writeUTF8(char32_t code, std::uint8_t* out) {
+    if (code < 0x80) {
+        *out++ = std::uint8_t(code);
+    } else if (code < 0x800) {
+        *out++ = std::uint8_t(0xC0 | (code >> 6));
+        *out++ = std::uint8_t(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        *out++ = std::uint8_t(0xE0 | (code >> 12));
+        *out++ = std::uint8_t(0x80 | ((code >> 6) & 0x3F));
+        *out++ = std::uint8_t(0x80 | (code & 0x3F));
+    } else {
+        *out++ = std::uint8_t(0xF0 | (code >> 18));
+        *out++ = std::uint8_t(0x80 | ((code >> 12) & 0x3F));
+        *out++ = std::uint8_t(0x80 | ((code >> 6) & 0x3F));
+        *out++ = std::uint8_t(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
 void appendUTF8(char32_t codePoint, std::string& out);
 
 // A string literal as UTF-16, for tests and callers that speak UTF-8.

@@ -703,11 +703,12 @@ class JSONScanner::Parser {
     }
 
     // A string with escapes or bytes from 0x80 on, after its opening quotation mark. Its text is
-    // written straight into the arena, in room for at least as many bytes as the string has in the
-    // buffer (escapes only get shorter); the room left over goes back to the arena. Finding the closing
-    // quotation mark first would read the text twice, so where the arena's block has room enough (for all the
-    // bytes left, or for a long string) the text is decoded at once up to a limit that keeps within that
-    // room; only a string that runs past the limit is read again, after the search.
+    // written straight into the arena, in room for at least as many bytes as the string has in
+    // the buffer (escapes only get shorter); the room left over goes back to the arena. Finding
+    // the closing quotation mark first would read the text twice, so where the arena's block has
+    // room enough (for all the bytes left, or for a long string) the text is decoded at once up
+    // to a limit that keeps within that room; only a string that runs past the limit is read
+    // again, after the search.
     [[gnu::noinline]] Node decodedString(const std::uint8_t* start) {
         auto remaining = std::size_t(m_end - m_cursor);
         std::size_t available = m_arena->available();
@@ -740,8 +741,8 @@ class JSONScanner::Parser {
         for (;;) {
             // Sixteen bytes at a time are copied, then checked; the text never gets longer than
             // the bytes it comes from, so a block stored past the end of its checked part stays
-            // within the room. Where fewer bytes are left before `limit`, a stop (quotation mark,
-            // backslash) or bytes that are not UTF-8 come, the loop below takes one character.
+            // within the room. Near `limit`, at a stop (quotation mark, backslash) and at bytes
+            // that are not UTF-8, the code after the loop takes one character.
 #if defined(TORVANE_BYTE_RUNS_MIXED_BLOCKS)
             // Words beyond ASCII come with spaces and punctuation between them, and the blocks take
             // such text whole, without a branch per character; escapes come often enough in such
@@ -839,25 +840,6 @@ class JSONScanner::Parser {
         return unit;
     }
 
-    static std::uint8_t* appendCode(char32_t code, std::uint8_t* target) {
-        if (code < 0x80) {
-            *target++ = std::uint8_t(code);
-        } else if (code < 0x800) {
-            *target++ = std::uint8_t(0xC0 | (code >> 6));
-            *target++ = std::uint8_t(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            *target++ = std::uint8_t(0xE0 | (code >> 12));
-            *target++ = std::uint8_t(0x80 | ((code >> 6) & 0x3F));
-            *target++ = std::uint8_t(0x80 | (code & 0x3F));
-        } else {
-            *target++ = std::uint8_t(0xF0 | (code >> 18));
-            *target++ = std::uint8_t(0x80 | ((code >> 12) & 0x3F));
-            *target++ = std::uint8_t(0x80 | ((code >> 6) & 0x3F));
-            *target++ = std::uint8_t(0x80 | (code & 0x3F));
-        }
-        return target;
-    }
-
     // At a backslash: writes the escaped character and moves past the escape; 0, or the failure's
     // code. A \u escape of a high surrogate followed by one of a low surrogate is one character;
     // any other surrogate stays a unit of its own, in the three bytes of WTF-8.
@@ -908,7 +890,7 @@ class JSONScanner::Parser {
         default:
             return stringBadEscape;
         }
-        target = appendCode(unit, target);
+        target = writeUTF8(unit, target);
         return 0;
     }
 
