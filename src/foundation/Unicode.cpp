@@ -59,23 +59,6 @@ void appendUTF8(char32_t codePoint, std::string& out) {
     out.append(reinterpret_cast<const char*>(bytes), std::size_t(writeUTF8(codePoint, bytes) - bytes));
 }
 
-std::string utf8FromUTF16(std::u16string_view units) {
-    std::string out;
-    out.reserve(units.size());
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        char16_t unit = units[i];
-        if (isHighSurrogate(unit) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
-            appendUTF8(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(units[i + 1]) - 0xDC00), out);
-            ++i;
-        } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
-            appendUTF8(0xFFFD, out);
-        } else {
-            appendUTF8(unit, out);
-        }
-    }
-    return out;
-}
-
 namespace {
 
 // The code at `bytes` in well-formed WTF-8 and the length of its sequence.
@@ -100,7 +83,9 @@ std::size_t decodeWTF8(const std::uint8_t* bytes, char32_t& code) {
 
 } // namespace
 
-void appendWTF8(std::u16string_view units, std::string& out) {
+std::string wtf8FromUTF16(std::u16string_view units) {
+    std::string out;
+    out.reserve(units.size());
     for (std::size_t i = 0; i < units.size(); ++i) {
         char16_t unit = units[i];
         if (isHighSurrogate(unit) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
@@ -111,12 +96,6 @@ void appendWTF8(std::u16string_view units, std::string& out) {
             appendUTF8(unit, out);
         }
     }
-}
-
-std::string wtf8FromUTF16(std::u16string_view units) {
-    std::string out;
-    out.reserve(units.size());
-    appendWTF8(units, out);
     return out;
 }
 

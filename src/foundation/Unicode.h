@@ -1,6 +1,6 @@
 #pragma once
 
-// Conversions between UTF-8 bytes and UTF-16 code units. UTF-8 is validated strictly (no
+// Conversions between UTF-8 bytes (and WTF-8, below) and UTF-16 code units. UTF-8 is validated strictly (no
 // overlong forms, no encoded surrogates, nothing above U+10FFFF); UTF-16 may hold lone
 // surrogates, which are kept as they are wherever a caller can represent them.
 
@@ -18,14 +18,10 @@ namespace torvane {
 [[nodiscard]] bool appendUTF16FromUTF8(std::string_view bytes, std::u16string& out);
 [[nodiscard]] std::optional<std::u16string> utf16FromUTF8(std::string_view bytes);
 
-// Each lone surrogate becomes U+FFFD: there is no UTF-8 for it.
-[[nodiscard]] std::string utf8FromUTF16(std::u16string_view units);
-
 // Text as value trees keep it: UTF-8, except that a lone surrogate, which UTF-16 text may hold
 // and UTF-8 cannot, takes the three bytes its code would take (ED A0-BF 80-BF), the form known as
 // WTF-8. A surrogate pair is always one four-byte sequence, so equal UTF-16 text is equal bytes.
 // Readers of the text get it back unit for unit.
-void appendWTF8(std::u16string_view units, std::string& out);
 [[nodiscard]] std::string wtf8FromUTF16(std::u16string_view units);
 // These two expect well-formed WTF-8, as value trees hold it.
 [[nodiscard]] std::u16string utf16FromWTF8(std::string_view text);
