@@ -35,13 +35,7 @@ bool appendUTF16FromUTF8(std::string_view bytes, std::u16string& out) {
             return false;
         }
         cursor += length;
-        if (codePoint >= 0x10000) {
-            codePoint -= 0x10000;
-            out.push_back(char16_t(0xD800 + (codePoint >> 10)));
-            out.push_back(char16_t(0xDC00 + (codePoint & 0x3FF)));
-        } else {
-            out.push_back(char16_t(codePoint));
-        }
+        appendUTF16(codePoint, out);
     }
     return true;
 }
@@ -89,7 +83,7 @@ std::string wtf8FromUTF16(std::u16string_view units) {
     for (std::size_t i = 0; i < units.size(); ++i) {
         char16_t unit = units[i];
         if (isHighSurrogate(unit) && i + 1 < units.size() && isLowSurrogate(units[i + 1])) {
-            appendUTF8(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(units[i + 1]) - 0xDC00), out);
+            appendUTF8(codePointOfPair(unit, units[i + 1]), out);
             ++i;
         } else {
             // A lone surrogate takes three bytes, as any unit from U+0800 on does.
@@ -107,13 +101,7 @@ std::u16string utf16FromWTF8(std::string_view text) {
     while (cursor < end) {
         char32_t code = 0;
         cursor += decodeWTF8(cursor, code);
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            out.push_back(char16_t(0xD800 + (code >> 10)));
-            out.push_back(char16_t(0xDC00 + (code & 0x3FF)));
-        } else {
-            out.push_back(char16_t(code));
-        }
+        appendUTF16(code, out);
     }
     return out;
 }

@@ -34,6 +34,20 @@ namespace torvane {
 [[nodiscard]] constexpr bool isLowSurrogate(char16_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
+// The code point of a high and a low surrogate.
+[[nodiscard]] constexpr char32_t codePointOfPair(char32_t high, char32_t low) {
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+// Appends a code point as one unit, or as a surrogate pair past U+FFFF.
+inline void appendUTF16(char32_t codePoint, std::u16string& out) {
+    if (codePoint >= 0x10000) {
+        codePoint -= 0x10000;
+        out.push_back(char16_t(0xD800 + (codePoint >> 10)));
+        out.push_back(char16_t(0xDC00 + (codePoint & 0x3FF)));
+    } else {
+        out.push_back(char16_t(codePoint));
+    }
+}
 
 // Decodes one UTF-8 sequence at `bytes[0..]`; returns its length (0 when it is not valid) and
 // stores the code point. Inline: the JSON reader calls it for every character from U+0080 on.

@@ -130,7 +130,7 @@ std::optional<std::vector<std::uint8_t>> toUTF8(const Data& data, Encoding encod
                 if (i + 2 >= size || !isLowSurrogate(unitAt(i + 2)))
                     return std::nullopt;
                 i += 2;
-                codePoint = 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (unitAt(i) - 0xDC00);
+                codePoint = codePointOfPair(unit, unitAt(i));
             } else if (isLowSurrogate(unit)) {
                 return std::nullopt;
             }
@@ -882,7 +882,7 @@ class JSONScanner::Parser {
             if (isHighSurrogate(char16_t(unit)) && m_end - source >= 6) {
                 long low = unicodeEscape(source);
                 if (low >= 0 && isLowSurrogate(char16_t(low))) {
-                    unit = 0x10000 + ((unit - 0xD800) << 10) + (char32_t(low) - 0xDC00);
+                    unit = codePointOfPair(unit, char32_t(low));
                     source += 6;
                 }
             }

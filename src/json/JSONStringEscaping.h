@@ -61,7 +61,7 @@ void appendQuotedJSONString(std::string& out, std::basic_string_view<Unit> text,
             out += char(unit);
         } else if (isHighSurrogate(char16_t(unit)) && i + 1 < text.size() &&
                    isLowSurrogate(char16_t(text[i + 1]))) {
-            appendUTF8(0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(text[++i]) - 0xDC00), out);
+            appendUTF8(codePointOfPair(unit, char32_t(text[++i])), out);
         } else if (isHighSurrogate(char16_t(unit)) || isLowSurrogate(char16_t(unit))) {
             unicodeEscape(unit);
         } else {
