@@ -218,8 +218,8 @@ inline std::uint64_t littleEndianWord(const std::uint8_t* bytes) {
 }
 
 // The keys of one document, each kept once: documents repeat a few dozen keys thousands of times,
-// and a shared key costs neither its bytes again nor the time to copy them. The table also tells
-// at once whether a dictionary repeats a key (see Parser::isRepeatedKey).
+// and a shared key costs neither its bytes again nor the time to copy them. A shared key has one
+// entry and one copy, so a dictionary tells its keys apart by entry (see Parser::dictionary).
 class KeyTable {
   public:
     static constexpr std::uint32_t noEntry = UINT32_MAX;
@@ -227,11 +227,7 @@ class KeyTable {
         const std::uint8_t* bytes{nullptr}; // the key's text in the buffer, which outlives the scan
         const char* text{nullptr};          // the key's copy in the arena, once it has one
         std::uint64_t head{0};              // the first eight bytes, as headWord() reads them
-        // The serial of the dictionary that last took the key (0: none), and its nesting level
-        // among dictionaries.
-        std::size_t owner{0};
         std::uint32_t size{0};
-        std::uint32_t ownerLevel{0};
         // The key that last came after this one in a dictionary.
         std::uint32_t next{noEntry};
     };
@@ -410,9 +406,13 @@ class JSONScanner::Parser {
             return fail(nestingTooDeep, start);
         ++m_cursor;
         std::size_t base = m_members.size();
-        const OpenDictionary open = openDictionary();
-        // Set when a key repeats or a value is missing: the pairs must then be replayed in order.
+        if (m_firstKeys.size() <= depth)
+            m_firstKeys.resize(depth + 1, KeyTable::noEntry);
+        // Set when a key may repeat or a value is missing: the pairs must then be replayed in order.
         bool replay = false;
+        // One bit for each shared key read, by its entry modulo 64. Keys of a record have
+        // neighbouring entries, so a bit already set is rare and only then are the keys compared.
+        std::uint64_t seen = 0;
         std::uint32_t previous = KeyTable::noEntry; // the latest key, when shared
         for (;;) {
             if (current() == '}')
@@ -420,22 +420,27 @@ class JSONScanner::Parser {
             skipWhitespace();
             if (current() == '}')
                 break;
-            std::uint32_t entry =
-                previous == KeyTable::noEntry ? m_firstKeys[open.level] : m_keys[previous].next;
+            std::uint32_t entry = previous == KeyTable::noEntry ? m_firstKeys[depth] : m_keys[previous].next;
             Node key = string(&entry);
             if (isFailure(key))
-                return failDictionary(dictionaryKeyFailed, start, base, open);
+                return failContainer(dictionaryKeyFailed, start, base);
             // A key outside the table may equal any other, and only a replay compares them all.
-            replay = replay || entry == KeyTable::noEntry || isRepeatedKey(entry, open);
-            (previous == KeyTable::noEntry ? m_firstKeys[open.level] : m_keys[previous].next) = entry;
+            if (entry == KeyTable::noEntry) {
+                replay = true;
+            } else {
+                std::uint64_t bit = std::uint64_t(1) << (entry % 64);
+                replay = replay || ((seen & bit) && isRepeatedKey(key, base));
+                seen |= bit;
+            }
+            (previous == KeyTable::noEntry ? m_firstKeys[depth] : m_keys[previous].next) = entry;
             previous = entry;
             skipWhitespace();
             if (current() != ':')
-                return failDictionary(dictionaryNoColon, start, base, open);
+                return failContainer(dictionaryNoColon, start, base);
             ++m_cursor;
             Node element = value(depth);
             if (isFailure(element))
-                return failDictionary(dictionaryValueFailed, start, base, open);
+                return failContainer(dictionaryValueFailed, start, base);
             if (element.kind == noValueKind) {
                 element = removalMark();
                 replay = true;
@@ -454,11 +459,10 @@ class JSONScanner::Parser {
             } else if (current() == '}') {
                 break;
             } else {
-                return failDictionary(dictionaryNoComma, start, base, open);
+                return failContainer(dictionaryNoComma, start, base);
             }
         }
         ++m_cursor; // the '}' that ended the loop
-        closeDictionary(open);
         return finishDictionary(base, replay);
     }
 
@@ -894,55 +898,15 @@ class JSONScanner::Parser {
         return 0;
     }
 
-    // A dictionary takes each shared key it reads: the key's entry names the dictionary (by a
-    // serial number) and its level. A key that the dictionary took before is a repeat. A dictionary
-    // nested in another takes keys from the outer one and gives them back when it closes, so each
-    // open dictionary still sees its own keys; keys of dictionaries that have closed are not given
-    // back, as their serials match no dictionary to come.
-    struct OpenDictionary {
-        std::size_t serial;
-        std::uint32_t level;
-        std::size_t takenBase; // where its record of the keys it took begins
-    };
-    struct TakenKey {
-        std::uint32_t entry;
-        std::uint32_t ownerLevel;
-        std::size_t owner;
-    };
-
-    OpenDictionary openDictionary() {
-        OpenDictionary open{++m_dictionaryCount, std::uint32_t(m_openSerials.size()), m_taken.size()};
-        m_openSerials.push_back(open.serial);
-        if (m_firstKeys.size() <= open.level)
-            m_firstKeys.push_back(KeyTable::noEntry);
-        return open;
-    }
-
-    void closeDictionary(const OpenDictionary& open) {
-        while (m_taken.size() > open.takenBase) {
-            const TakenKey& taken = m_taken.back();
-            KeyTable::Entry& entry = m_keys[taken.entry];
-            entry.owner = taken.owner;
-            entry.ownerLevel = taken.ownerLevel;
-            m_taken.pop_back();
-        }
-        m_openSerials.pop_back();
-    }
-
-    Node failDictionary(long failure, const std::uint8_t* start, std::size_t base,
-                        const OpenDictionary& open) {
-        closeDictionary(open);
-        return failContainer(failure, start, base);
-    }
-
-    bool isRepeatedKey(std::uint32_t index, const OpenDictionary& open) {
-        KeyTable::Entry& entry = m_keys[index];
-        if (entry.owner == open.serial)
+    // Whether `key`, shared, is among the keys of the dictionary whose members begin at `base`: a
+    // shared key is one copy, so the same key is the same address. A large dictionary is left to
+    // the replay rather than compared key by key.
+    bool isRepeatedKey(const Node& key, std::size_t base) const {
+        if (m_members.size() - base > 32)
             return true;
-        if (entry.ownerLevel < open.level && m_openSerials[entry.ownerLevel] == entry.owner)
-            m_taken.push_back({index, entry.ownerLevel, entry.owner});
-        entry.owner = open.serial;
-        entry.ownerLevel = open.level;
+        for (std::size_t i = base; i < m_members.size(); ++i)
+            if (m_members[i].key.text == key.text)
+                return true;
         return false;
     }
 
@@ -992,11 +956,7 @@ class JSONScanner::Parser {
     std::vector<Node> m_elements;
     std::vector<Member> m_members;
     KeyTable m_keys;
-    std::size_t m_dictionaryCount{0};
-    // The serials of the open dictionaries, outermost first.
-    std::vector<std::size_t> m_openSerials;
-    std::vector<TakenKey> m_taken;
-    // The first key of the latest dictionary of each level: the next one there likely begins alike.
+    // The first key of the latest dictionary at each depth: the next one there likely begins alike.
     std::vector<std::uint32_t> m_firstKeys;
 };
 

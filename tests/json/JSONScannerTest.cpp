@@ -325,7 +325,17 @@ TEST(JSONScanner, LaterKeysWinAndKeepTheFirstPlace) {
     EXPECT_EQ(escaped.objectForKey("x").count(), 1u);
     EXPECT_EQ(escaped.objectForKey("x").valueAt(0).doubleValue(), 4);
 
-    // Each level gets back the keys that the one nested in it took.
+    // Keys 64 apart in the key table share their mark in a dictionary: told apart, and repeated.
+    std::string apart = "[{";
+    for (int i = 0; i < 70; ++i)
+        apart += "\"k" + std::to_string(i) + "\":0,";
+    apart += R"("k":0},{"k64":1,"k0":2},{"k0":1,"k64":2,"k0":3}])";
+    Value marks = parsed(apart);
+    EXPECT_EQ(marks[1].count(), 2u);
+    ASSERT_EQ(marks[2].count(), 2u);
+    EXPECT_EQ(marks[2].valueAt(0).doubleValue(), 3);
+
+    // Nested dictionaries with the same keys keep their own.
     Value levels = parsed(R"({"a":1,"x":{"a":2,"y":{"a":3,"z":{"a":4}},"a":5},"a":6})");
     ASSERT_EQ(levels.count(), 2u);
     EXPECT_EQ(levels.valueAt(0).doubleValue(), 6);
