@@ -31,7 +31,7 @@ Arena::Block Arena::allocateBlock(std::size_t bytes, std::size_t alignment) {
 }
 
 void* Arena::allocateSlow(std::size_t bytes, std::size_t alignment) {
-    std::size_t blockBytes = std::max(m_nextBlockBytes, bytes + alignment);
+    std::size_t blockBytes = std::max(m_nextBlockBytes, bytes + alignment + readablePastEnd);
     if (m_reserved >= hugeChunksAfterBytes) {
         // Whole huge pages only; a hint, which kernels without them ignore.
         blockBytes = (blockBytes + hugeChunkBytes - 1) & ~(hugeChunkBytes - 1);
@@ -41,7 +41,8 @@ void* Arena::allocateSlow(std::size_t bytes, std::size_t alignment) {
         m_blocks.push_back(allocateBlock(blockBytes, 0));
     }
     m_cursor = m_blocks.back().get();
-    m_limit = m_cursor + blockBytes;
+    m_limit = m_cursor + blockBytes - readablePastEnd;
+    std::memset(m_limit, 0, readablePastEnd);
     m_reserved += blockBytes;
     // Blocks double up to a chunk of moderate size and stay there: a value then holds at most one
     // chunk more than it uses, and chunks this small come from the allocator's reused heap rather

@@ -59,7 +59,7 @@ Data JSONDataSerializer::serializeNumber(const Value& number) const {
 
 Data JSONDataSerializer::serializeString(const Value& string) const {
     const Node& node = requireKind(string, Kind::String);
-    return written([&](JSONWriter& writer) { writer.writeString(node.string()); });
+    return written([&](JSONWriter& writer) { writer.writeString(node); });
 }
 
 Data JSONDataSerializer::serializeArray(const Value& array) const {

@@ -1,5 +1,6 @@
 #include "json/JSONWriter.h"
 
+#include "foundation/Arena.h"
 #include "foundation/GenericException.h"
 #include "foundation/Unicode.h"
 
@@ -283,7 +284,7 @@ void JSONWriter::writeKey(const Node& key) {
     // Keys bypass the dispatcher: only strings have a key's text.
     if (key.kind != Kind::String)
         raiseTypeException(Value(nullptr, &key).className());
-    writeString(key.string());
+    writeString(key);
     put(':');
 }
 
@@ -296,7 +297,7 @@ void JSONWriter::writeScalar(const Node& node) {
         writeNumber(node);
         return;
     case Kind::String:
-        writeString(node.string());
+        writeString(node);
         return;
     case Kind::Array:
     case Kind::Dictionary:
@@ -355,21 +356,30 @@ void JSONWriter::writeNumber(const Node& number) {
     m_size += std::size_t(end - first);
 }
 
-void JSONWriter::writeString(std::string_view text) {
+void JSONWriter::writeString(const Node& string) {
+    // Every string of a tree lives in an arena.
+    writePaddedString(string.string());
+}
+
+void JSONWriter::writePaddedString(std::string_view text) {
     // Each byte takes at most six (a \u00XX escape, or a third of a lone surrogate's \uXXXX);
     // with that room reserved once, the loop writes without checks, and the sixteen bytes stored
     // at a time stay within it.
-    if (text.size() > (SIZE_MAX - 2) / 6)
+    if (text.size() > (SIZE_MAX - 18) / 6)
         throw std::bad_alloc();
-    std::uint8_t* out = room(text.size() * 6 + 2);
+    std::uint8_t* out = room(text.size() * 6 + 18);
     *out++ = '"';
-    auto* byte = reinterpret_cast<const std::uint8_t*>(text.data());
-    const std::uint8_t* const end = byte + text.size();
-    while (byte < end) {
-        if (end - byte >= 16) {
+    if (!text.empty()) {
+        auto* byte = reinterpret_cast<const std::uint8_t*>(text.data());
+        const std::uint8_t* const end = byte + text.size();
+        // Sixteen bytes at a time, the last block too: its bytes past the end count as a stop,
+        // so that short strings, keys above all, take one block and one branch.
+        for (;;) {
             byteRuns::Block block = byteRuns::load(byte);
             byteRuns::store(block, out);
             std::uint64_t stops = byteRuns::escapeStops(block);
+            if (auto left = std::size_t(end - byte); left < 16)
+                stops |= ~std::uint64_t(0) << (left * byteRuns::maskBitsPerByte);
             if (stops == 0) {
                 byte += 16;
                 out += 16;
@@ -378,34 +388,24 @@ void JSONWriter::writeString(std::string_view text) {
             std::size_t plain = byteRuns::firstByte(stops);
             byte += plain;
             out += plain;
-        } else if (end - byte >= 8) {
-            // Keys and other short strings end here: a word at a time.
-            std::memcpy(out, byte, 8);
-            std::uint64_t stops = byteRuns::wordEscapeStops(byteRuns::loadWord(byte));
-            if (stops == 0) {
-                byte += 8;
-                out += 8;
-                continue;
-            }
-            std::size_t plain = std::size_t(std::countr_zero(stops)) / 8;
-            byte += plain;
-            out += plain;
-        } else if (!byteRuns::isEscapeStop(*byte)) {
-            *out++ = *byte++;
-            continue;
+            if (byte == end)
+                break;
+            out = writeStop(out, byte);
         }
-        out = writeStop(out, byte);
     }
     *out++ = '"';
     m_size = std::size_t(out - m_bytes.get());
 }
 
 void JSONWriter::writeData(const Node& data) {
-    // Valid UTF-8 holds no surrogate, so its bytes are text as a string keeps it.
+    // Valid UTF-8 holds no surrogate, so its bytes are text as a string keeps it. They are copied
+    // first, as their buffer may end with them.
     std::string_view bytes = data.byteView();
     if (!isValidUTF8(bytes))
         raiseObjectException(data);
-    writeString(bytes);
+    std::string padded(bytes.size() + Arena::readablePastEnd, '\0');
+    std::memcpy(padded.data(), bytes.data(), bytes.size());
+    writePaddedString({padded.data(), bytes.size()});
 }
 
 } // namespace torvane

@@ -31,8 +31,8 @@ class JSONWriter {
     void writeObject(const Node& node);
     // The number rule; true or false for one-byte numbers 1 and 0.
     void writeNumber(const Node& number);
-    // The string rule over text as strings keep it (WTF-8).
-    void writeString(std::string_view text);
+    // The string rule over a string's text (WTF-8).
+    void writeString(const Node& string);
     // Raw data: its bytes read as UTF-8 text, then the string rule.
     void writeData(const Node& data);
     void writeRaw(std::string_view bytes);
@@ -67,6 +67,8 @@ class JSONWriter {
     static bool isSmallInteger(double value);
     void writeSmallInteger(std::uint32_t value);
     void writeKey(const Node& key);
+    // The string rule over text that may be read Arena::readablePastEnd bytes past its end.
+    void writePaddedString(std::string_view text);
 
     Data::MallocBytes m_bytes;
     std::size_t m_size{0};

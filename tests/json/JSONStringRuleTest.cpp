@@ -93,6 +93,18 @@ TEST(JSONStringRule, AUnitThatNeedsCareIsFoundAtEveryPositionOfAnASCIIRun) {
     }
 }
 
+TEST(JSONStringRule, AStringOfEveryLengthEndsWhereItsTextEnds) {
+    // A parsed document keeps its strings next to each other, so the bytes after each text here
+    // are those of the next, escapes that must not be taken for its own.
+    std::string document = "[";
+    for (std::size_t length = 0; length <= 40; ++length)
+        document += "\"" + std::string(length, 'a') + "\",\"\\\"\\\\\\n\",";
+    document += "1]";
+    Value parsed = JSONDeserializer::deserialize(Data::copy(document), nullptr);
+    ASSERT_EQ(parsed.count(), 83u);
+    EXPECT_EQ(written(parsed), document);
+}
+
 TEST(JSONStringRule, LongStringsAreWrittenIntact) {
     // Widths of 6, 4 and 1 bytes per unit, long enough to make the buffer grow several times,
     // with pairs falling on every alignment.
