@@ -17,6 +17,7 @@
 #if TORVANE_SIMD && defined(__SSE2__)
 #define TORVANE_BYTE_RUNS_SSE2 1
 #include <emmintrin.h>
+#include <tmmintrin.h>
 #elif TORVANE_SIMD && defined(__ARM_NEON) && defined(__aarch64__)
 #define TORVANE_BYTE_RUNS_NEON 1
 #include <arm_neon.h>
@@ -342,6 +343,184 @@ inline std::size_t mixedRunLength(const std::uint8_t* bytes) {
     if (end == 0 || expected != (block.continuations & taken) || (block.badSeconds & taken) != 0)
         return 0;
     return end;
+}
+#endif
+
+// MARK: - Text beyond ASCII, copied whole and checked by table lookups
+
+// The check of Keiser and Lemire ("Validating UTF-8 In Less Than One Instruction Per Byte", 2021):
+// every byte is judged together with the one before it, by three sixteen-entry tables indexed by
+// the earlier byte's two nibbles and this byte's high one, each entry a set of the faults that
+// nibble allows; a fault is present where all three agree. Two and three bytes back tell where a
+// continuation byte must come. No character is ever cut in two or looked at alone, so a block
+// is taken whole even when it ends inside a character.
+#if defined(TORVANE_BYTE_RUNS_SSE2) || defined(TORVANE_BYTE_RUNS_NEON)
+#define TORVANE_BYTE_RUNS_CHECKED_COPY 1
+
+namespace faultTables {
+constexpr std::uint8_t tooShort = 1 << 0;         // a lead not followed by a continuation
+constexpr std::uint8_t tooLong = 1 << 1;          // a continuation after ASCII
+constexpr std::uint8_t overlong3 = 1 << 2;        // E0 80-9F
+constexpr std::uint8_t tooLarge = 1 << 3;         // F4 90-BF, F5-FF 90-BF
+constexpr std::uint8_t surrogate = 1 << 4;        // ED A0-BF
+constexpr std::uint8_t overlong2 = 1 << 5;        // C0 or C1, then a continuation
+constexpr std::uint8_t tooLarge1000 = 1 << 6;     // F5-FF 80-8F
+constexpr std::uint8_t overlong4 = 1 << 6;        // F0 80-8F (its low nibble keeps it apart)
+constexpr std::uint8_t twoContinuations = 1 << 7; // a fault unless a lead two or three back wants it
+constexpr std::uint8_t carry = tooShort | tooLong | twoContinuations;
+
+// The earlier byte's high nibble.
+constexpr std::uint8_t firstHigh[16] = {tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        tooLong,
+                                        twoContinuations,
+                                        twoContinuations,
+                                        twoContinuations,
+                                        twoContinuations,
+                                        tooShort | overlong2,
+                                        tooShort,
+                                        tooShort | overlong3 | surrogate,
+                                        tooShort | tooLarge | tooLarge1000 | overlong4};
+// The earlier byte's low nibble.
+constexpr std::uint8_t firstLow[16] = {carry | overlong3 | overlong2 | overlong4,
+                                       carry | overlong2,
+                                       carry,
+                                       carry,
+                                       carry | tooLarge,
+                                       carry | tooLarge | tooLarge1000,
+                                       carry | tooLarge | tooLarge1000,
+                                       carry | tooLarge | tooLarge1000,
+                                       carry | tooLarge | tooLarge1000,
+                                       carry | tooLarge | tooLarge1000,
+                                       carry | tooLarge | tooLarge1000,
+                                       carry | tooLarge | tooLarge1000,
+                                       carry | tooLarge | tooLarge1000,
+                                       carry | tooLarge | tooLarge1000 | surrogate,
+                                       carry | tooLarge | tooLarge1000,
+                                       carry | tooLarge | tooLarge1000};
+// This byte's high nibble.
+constexpr std::uint8_t secondHigh[16] = {tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooLong | overlong2 | twoContinuations | overlong3 | tooLarge1000 |
+                                             overlong4,
+                                         tooLong | overlong2 | twoContinuations | overlong3 | tooLarge,
+                                         tooLong | overlong2 | twoContinuations | surrogate | tooLarge,
+                                         tooLong | overlong2 | twoContinuations | surrogate | tooLarge,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort,
+                                         tooShort};
+} // namespace faultTables
+
+struct CheckedRun {
+    std::size_t length; // bytes taken, the stop not among them
+    bool stopped;       // at a quotation mark or backslash, rather than near `limit`
+    bool wrong;         // a byte taken, or the stop, breaks UTF-8
+};
+
+#if defined(TORVANE_BYTE_RUNS_SSE2)
+// The lookups need SSSE3, which nearly every x86-64 processor has; the caller asks first.
+inline bool hasCheckedCopy() {
+    return __builtin_cpu_supports("ssse3");
+}
+#define TORVANE_BYTE_RUNS_CHECKED_TARGET [[gnu::target("ssse3")]]
+#else
+inline bool hasCheckedCopy() {
+    return true;
+}
+#define TORVANE_BYTE_RUNS_CHECKED_TARGET
+#endif
+
+#if defined(TORVANE_BYTE_RUNS_SSE2)
+using FaultBlock = __m128i;
+// The faults of the sixteen bytes at `at`, as the bytes before them leave them.
+TORVANE_BYTE_RUNS_CHECKED_TARGET inline __m128i utf8Faults(__m128i block, const std::uint8_t* at) {
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    auto table = [](const std::uint8_t* entries) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(entries));
+    };
+    __m128i before = load(at - 1);
+    __m128i firstHigh =
+        _mm_shuffle_epi8(table(faultTables::firstHigh), _mm_and_si128(_mm_srli_epi16(before, 4), nibble));
+    __m128i firstLow = _mm_shuffle_epi8(table(faultTables::firstLow), _mm_and_si128(before, nibble));
+    __m128i secondHigh =
+        _mm_shuffle_epi8(table(faultTables::secondHigh), _mm_and_si128(_mm_srli_epi16(block, 4), nibble));
+    __m128i found = _mm_and_si128(_mm_and_si128(firstHigh, firstLow), secondHigh);
+    // A lead two back (E0 on) or three back (F0 on) wants a continuation here, and then the
+    // two-continuations fault is what is right: the high bits of the two cancel.
+    __m128i wanted = _mm_or_si128(_mm_subs_epu8(load(at - 2), _mm_set1_epi8(char(0xE0 - 0x80))),
+                                  _mm_subs_epu8(load(at - 3), _mm_set1_epi8(char(0xF0 - 0x80))));
+    return _mm_xor_si128(found, _mm_and_si128(wanted, _mm_set1_epi8(char(0x80))));
+}
+inline __m128i noFaults() {
+    return _mm_setzero_si128();
+}
+inline __m128i bothFaults(__m128i left, __m128i right) {
+    return _mm_or_si128(left, right);
+}
+// One bit for each byte with a fault, the first lowest.
+inline unsigned faultMask(__m128i found) {
+    return ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(found, _mm_setzero_si128()))) & 0xFFFFu;
+}
+#else
+using FaultBlock = uint8x16_t;
+inline uint8x16_t utf8Faults(uint8x16_t block, const std::uint8_t* at) {
+    uint8x16_t before = load(at - 1);
+    uint8x16_t found =
+        vandq_u8(vandq_u8(vqtbl1q_u8(vld1q_u8(faultTables::firstHigh), vshrq_n_u8(before, 4)),
+                          vqtbl1q_u8(vld1q_u8(faultTables::firstLow), vandq_u8(before, vdupq_n_u8(0x0F)))),
+                 vqtbl1q_u8(vld1q_u8(faultTables::secondHigh), vshrq_n_u8(block, 4)));
+    uint8x16_t wanted = vorrq_u8(vqsubq_u8(load(at - 2), vdupq_n_u8(0xE0 - 0x80)),
+                                 vqsubq_u8(load(at - 3), vdupq_n_u8(0xF0 - 0x80)));
+    return veorq_u8(found, vandq_u8(wanted, vdupq_n_u8(0x80)));
+}
+inline uint8x16_t noFaults() {
+    return vdupq_n_u8(0);
+}
+inline uint8x16_t bothFaults(uint8x16_t left, uint8x16_t right) {
+    return vorrq_u8(left, right);
+}
+inline unsigned faultMask(uint8x16_t found) {
+    return byteMask(vtstq_u8(found, found));
+}
+#endif
+
+// Copies the string bytes at `source` to `target` sixteen at a time, up to the first quotation
+// mark or backslash or until fewer than eighteen bytes are left before `limit`, and checks that
+// they are UTF-8. Three bytes before `source` must be readable and the one just before it ASCII
+// (the opening quotation mark, or the end of an escape). Faults are only reported, not placed:
+// the caller reads a wrong string again one character at a time.
+TORVANE_BYTE_RUNS_CHECKED_TARGET inline CheckedRun
+checkedCopy(const std::uint8_t* source, const std::uint8_t* limit, std::uint8_t* target) {
+    const std::uint8_t* const first = source;
+    FaultBlock seen = noFaults();
+    while (limit - source >= 18) {
+        Block block = load(source);
+        store(block, target);
+        FaultBlock found = utf8Faults(block, source);
+        std::uint64_t stops = quotesAndBackslashes(block);
+        if (stops == 0) {
+            seen = bothFaults(seen, found);
+            source += 16;
+            target += 16;
+            continue;
+        }
+        std::size_t stop = firstByte(stops);
+        bool wrong = faultMask(seen) != 0 || (faultMask(found) & ((2u << stop) - 1)) != 0;
+        return {std::size_t(source - first) + stop, true, wrong};
+    }
+    return {std::size_t(source - first), false, faultMask(seen) != 0};
 }
 #endif
 

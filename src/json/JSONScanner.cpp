@@ -737,12 +737,48 @@ class JSONScanner::Parser {
     // Decodes the string at the cursor into `room` bytes, reading no character that begins at or
     // past `limit`, which is the end of the buffer or leaves the room `roomMargin` bytes more than
     // those before it. A string that does not end before a limit short of the buffer's end
-    // gives a node of the kind tooLongKind, and its room back to the arena.
-    Node decodedStringUpTo(const std::uint8_t* start, const std::uint8_t* limit, std::size_t room) {
+    // gives a node of the kind tooLongKind, and its room back to the arena. `whole` lets runs of
+    // text be copied whole and checked in one go (see byteRuns::checkedCopy); a string found wrong
+    // is read again without, one character at a time, which finds the fault and reports it.
+    Node decodedStringUpTo(const std::uint8_t* start, const std::uint8_t* limit, std::size_t room,
+                           bool whole = true) {
         std::uint8_t* const text = m_arena->allocateArray<std::uint8_t>(room);
         std::uint8_t* target = text;
         const std::uint8_t* source = m_cursor;
         for (;;) {
+#if defined(TORVANE_BYTE_RUNS_CHECKED_COPY)
+            if (whole && m_checkedCopy && source - m_begin >= 3 && source[-1] < 0x80) {
+                const std::uint8_t* const runStart = source;
+                byteRuns::CheckedRun run = byteRuns::checkedCopy(source, limit, target);
+                if (run.wrong) {
+                    m_arena->giveBack(text, text + room);
+                    return decodedStringUpTo(start, limit, room, false);
+                }
+                source += run.length;
+                target += run.length;
+                if (run.stopped) {
+                    if (*source == '"')
+                        break;
+                    if (long failure = decodeEscape(source, target); failure != 0)
+                        return fail(failure, start);
+                    continue;
+                }
+                // Near the limit. A character the last block cut off is checked only with the bytes
+                // after it: back to its lead, for the code below.
+                for (std::size_t back = 1; back <= 3 && back <= std::size_t(source - runStart); ++back) {
+                    std::uint8_t byte = source[-std::ptrdiff_t(back)];
+                    if (byte < 0x80)
+                        break;
+                    if (byte >= 0xC0) {
+                        if (std::size_t(byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2) > back) {
+                            source -= back;
+                            target -= back;
+                        }
+                        break;
+                    }
+                }
+            }
+#endif
             // Sixteen bytes at a time are copied, then checked; the text never gets longer than
             // the bytes it comes from, so a block stored past the end of its checked part stays
             // within the room. Near `limit`, at a stop (quotation mark, backslash) and at bytes
@@ -956,6 +992,10 @@ class JSONScanner::Parser {
     std::vector<Node> m_elements;
     std::vector<Member> m_members;
     KeyTable m_keys;
+    const std::uint8_t* const m_begin{m_scanner.m_start};
+#if defined(TORVANE_BYTE_RUNS_CHECKED_COPY)
+    const bool m_checkedCopy{byteRuns::hasCheckedCopy()};
+#endif
     // The first key of the latest dictionary at each depth: the next one there likely begins alike.
     std::vector<std::uint32_t> m_firstKeys;
 };

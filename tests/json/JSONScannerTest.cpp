@@ -101,16 +101,28 @@ TEST(JSONScanner, TextBeyondASCIIIsCheckedAtEveryPositionOfABlock) {
                          "\xBF\xBF",
                          "\xF8\x88\x80\x80\x80"};
     const std::string words = "\xD0\xBF\xE6\x9D\xB1 a\xF0\x9F\x94\xA6"; // Cyrillic, CJK, an emoji
-    for (std::size_t position = 0; position < 24; ++position) {
-        std::string before = std::string(position, 'a') + words;
-        for (const char* sequence : good) {
-            std::string text = before + sequence + words + words;
-            EXPECT_EQ(parsed("\"" + text + "\"").text(), text) << position;
+    // A string at the very start of the buffer is read one way, one further on another.
+    for (std::string lead : {"", "   "}) {
+        for (std::size_t position = 0; position < 24; ++position) {
+            std::string before = lead + "\"" + std::string(position, 'a') + words;
+            for (const char* sequence : good) {
+                std::string text = before + sequence + words + words;
+                EXPECT_EQ(parsed(text + "\"").text(), text.substr(lead.size() + 1)) << position;
+            }
+            for (const char* sequence : bad) {
+                EXPECT_EQ(failureCode(before + sequence + words + words + "\""), JSONScanner::stringNotUTF8)
+                    << position << " " << sequence;
+                // Cut off by the closing quotation mark or an escape (text follows, so that blocks
+                // reach them), and only after the string ends.
+                EXPECT_EQ(failureCode(before + sequence + "\"" + words), JSONScanner::stringNotUTF8)
+                    << position;
+                EXPECT_EQ(failureCode(before + sequence + "\\n" + words + "\"" + words),
+                          JSONScanner::stringNotUTF8)
+                    << position;
+                EXPECT_EQ(parsed(before + "\" " + sequence + words).text(), before.substr(lead.size() + 1))
+                    << position;
+            }
         }
-        for (const char* sequence : bad)
-            EXPECT_EQ(failureCode("\"" + before + sequence + words + words + "\""),
-                      JSONScanner::stringNotUTF8)
-                << position << " " << sequence;
     }
 }
 
