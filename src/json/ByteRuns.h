@@ -6,6 +6,7 @@
 // processor-specific build is needed), eight at a time in plain integer words elsewhere and when TORVANE_SIMD
 // is 0. Every path gives the same results; the tests run the build both ways.
 
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -423,11 +424,28 @@ constexpr std::uint8_t secondHigh[16] = {tooShort,
                                          tooShort};
 } // namespace faultTables
 
+// Where a run of checked text ended.
+enum class CheckedStop { quote, escape, limit };
 struct CheckedRun {
-    std::size_t length; // bytes taken, the stop not among them
-    bool stopped;       // at a quotation mark or backslash, rather than near `limit`
-    bool wrong;         // a byte taken, or the stop, breaks UTF-8
+    CheckedStop stop;
+    bool wrong; // a byte taken, or the stop, breaks UTF-8
 };
+
+// The byte each escape of two characters stands for, by the character after the backslash;
+// 0 for the rest (\u escapes and wrong ones), which the caller decodes.
+constexpr std::array<std::uint8_t, 256> makeShortEscapes() {
+    std::array<std::uint8_t, 256> table{};
+    table['"'] = '"';
+    table['/'] = '/';
+    table['\\'] = '\\';
+    table['b'] = 0x08;
+    table['f'] = 0x0C;
+    table['n'] = 0x0A;
+    table['r'] = 0x0D;
+    table['t'] = 0x09;
+    return table;
+}
+constexpr auto shortEscapes = makeShortEscapes();
 
 #if defined(TORVANE_BYTE_RUNS_SSE2)
 // The lookups need SSSE3, which nearly every x86-64 processor has; the caller asks first.
@@ -496,15 +514,16 @@ inline unsigned faultMask(uint8x16_t found) {
 }
 #endif
 
-// Copies the string bytes at `source` to `target` sixteen at a time, up to the first quotation
-// mark or backslash or until fewer than eighteen bytes are left before `limit`, and checks that
-// they are UTF-8. Three bytes before `source` must be readable and the one just before it ASCII
+// Copies the string bytes at `source` to `target` sixteen at a time and checks that they are
+// UTF-8, taking escapes of two characters on the way, up to the closing quotation mark, another
+// escape, or until fewer than eighteen bytes are left before `limit`. Both pointers are left
+// at the stop. Three bytes before `source` must be readable and the one just before it ASCII
 // (the opening quotation mark, or the end of an escape). Faults are only reported, not placed:
 // the caller reads a wrong string again one character at a time.
 TORVANE_BYTE_RUNS_CHECKED_TARGET inline CheckedRun
-checkedCopy(const std::uint8_t* source, const std::uint8_t* limit, std::uint8_t* target) {
-    const std::uint8_t* const first = source;
+checkedCopy(const std::uint8_t*& source, const std::uint8_t* limit, std::uint8_t*& target) {
     FaultBlock seen = noFaults();
+    bool wrong = false;
     while (limit - source >= 18) {
         Block block = load(source);
         store(block, target);
@@ -517,10 +536,19 @@ checkedCopy(const std::uint8_t* source, const std::uint8_t* limit, std::uint8_t*
             continue;
         }
         std::size_t stop = firstByte(stops);
-        bool wrong = faultMask(seen) != 0 || (faultMask(found) & ((2u << stop) - 1)) != 0;
-        return {std::size_t(source - first) + stop, true, wrong};
+        wrong = wrong || (faultMask(found) & ((2u << stop) - 1)) != 0;
+        source += stop;
+        target += stop;
+        if (*source == '"')
+            return {CheckedStop::quote, wrong || faultMask(seen) != 0};
+        // Within the limit: the block held the backslash and the byte after it.
+        std::uint8_t escaped = shortEscapes[source[1]];
+        if (escaped == 0)
+            return {CheckedStop::escape, wrong || faultMask(seen) != 0};
+        *target++ = escaped;
+        source += 2;
     }
-    return {std::size_t(source - first), false, faultMask(seen) != 0};
+    return {CheckedStop::limit, wrong || faultMask(seen) != 0};
 }
 #endif
 

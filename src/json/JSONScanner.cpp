@@ -759,11 +759,9 @@ class JSONScanner::Parser {
                     m_arena->giveBack(text, text + room);
                     return decodedStringUpTo(start, limit, room, false);
                 }
-                source += run.length;
-                target += run.length;
-                if (run.stopped) {
-                    if (*source == '"')
-                        break;
+                if (run.stop == byteRuns::CheckedStop::quote)
+                    break;
+                if (run.stop == byteRuns::CheckedStop::escape) {
                     if (long failure = decodeEscape(source, target); failure != 0)
                         return fail(failure, start);
                     continue;

@@ -119,6 +119,9 @@ TEST(JSONScanner, TextBeyondASCIIIsCheckedAtEveryPositionOfABlock) {
                 EXPECT_EQ(failureCode(before + sequence + "\\n" + words + "\"" + words),
                           JSONScanner::stringNotUTF8)
                     << position;
+                EXPECT_EQ(failureCode(before + "\\n" + sequence + words + "\"" + words),
+                          JSONScanner::stringNotUTF8)
+                    << position;
                 EXPECT_EQ(parsed(before + "\" " + sequence + words).text(), before.substr(lead.size() + 1))
                     << position;
             }
