@@ -340,6 +340,7 @@ void JSONWriter::writeNumber(const Node& number) {
         }
         if (!std::isfinite(value))
             raiseObjectException(number);
+        static_assert(tokenRoom >= shortestDoubleRoom);
         char* first = reinterpret_cast<char*>(room(tokenRoom));
         char* end;
         if (std::fabs(value) < exactIntegerLimit && double(std::int64_t(value)) == value &&

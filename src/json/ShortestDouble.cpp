@@ -65,10 +65,12 @@ char* writeShortestDouble(char* out, double value) {
         return std::to_chars(out, out + shortestDoubleRoom, value).ptr;
 
     // value = ±significand × 10^exponent, with the fewest digits (at most seventeen), and a
-    // fraction. All seventeen places are written, then the leading zeros skipped.
+    // fraction. All seventeen places are written, then the leading zeros skipped. Digits are
+    // copied seventeen at a time whatever their count, without a call: `places` has room to be
+    // read that far, and `out` to be written that far.
     std::uint64_t significand = decimal.significand;
     int count = digitCount(significand);
-    char places[17];
+    char places[17 + 17] = {};
     std::uint64_t high = significand / 100000000;
     places[0] = char('0' + high / 100000000);
     writeEightDigits(places + 1, std::uint32_t(high % 100000000));
@@ -87,7 +89,7 @@ char* writeShortestDouble(char* out, double value) {
         *out++ = digits[0];
         if (count > 1) {
             *out++ = '.';
-            std::memcpy(out, digits + 1, std::size_t(count - 1));
+            std::memcpy(out, digits + 1, 17);
             out += count - 1;
         }
         *out++ = 'e';
@@ -98,16 +100,15 @@ char* writeShortestDouble(char* out, double value) {
         return out + 2;
     }
     if (point > 0) {
-        std::memcpy(out, digits, std::size_t(point));
+        std::memcpy(out, digits, 17);
+        std::memcpy(out + point + 1, digits + point, 17);
         out[point] = '.';
-        std::memcpy(out + point + 1, digits + point, std::size_t(count - point));
         return out + count + 1;
     }
-    *out++ = '0';
-    *out++ = '.';
-    std::memset(out, '0', std::size_t(-point));
-    out += -point;
-    std::memcpy(out, digits, std::size_t(count));
+    // The fixed form is the shorter only for a few zeros after the point.
+    std::memcpy(out, "0.00000", 8);
+    out += 2 - point;
+    std::memcpy(out, digits, 17);
     return out + count;
 }
 

@@ -9,8 +9,9 @@
 
 namespace torvane {
 
-// The longest text written: a sign, seventeen digits, a point and an exponent, with room to spare.
-inline constexpr std::size_t shortestDoubleRoom = 32;
+// The longest text written is a sign, seventeen digits, a point and an exponent; digits are
+// copied in runs of seventeen, which may write up to 36 bytes.
+inline constexpr std::size_t shortestDoubleRoom = 40;
 
 // Writes a finite `value` at `out`, which has shortestDoubleRoom bytes, and returns the end.
 char* writeShortestDouble(char* out, double value);
