@@ -405,7 +405,8 @@ void JSONWriter::writeData(const Node& data) {
     if (!isValidUTF8(bytes))
         raiseObjectException(data);
     std::string padded(bytes.size() + Arena::readablePastEnd, '\0');
-    std::memcpy(padded.data(), bytes.data(), bytes.size());
+    if (!bytes.empty())
+        std::memcpy(padded.data(), bytes.data(), bytes.size());
     writePaddedString({padded.data(), bytes.size()});
 }
 
