@@ -750,7 +750,7 @@ class JSONScanner::Parser {
     // text be copied whole and checked in one go (see byteRuns::checkedCopy); a string found wrong
     // is read again without, one character at a time, which finds the fault and reports it.
     Node decodedStringUpTo(const std::uint8_t* start, const std::uint8_t* limit, std::size_t room,
-                           bool whole = true) {
+                           [[maybe_unused]] bool whole = true) {
         std::uint8_t* const text = m_arena->allocateArray<std::uint8_t>(room);
         std::uint8_t* target = text;
         const std::uint8_t* source = m_cursor;
@@ -999,8 +999,8 @@ class JSONScanner::Parser {
     std::vector<Node> m_elements;
     std::vector<Member> m_members;
     KeyTable m_keys;
-    const std::uint8_t* const m_begin{m_scanner.m_start};
 #if defined(TORVANE_BYTE_RUNS_CHECKED_COPY)
+    const std::uint8_t* const m_begin{m_scanner.m_start};
     const bool m_checkedCopy{byteRuns::hasCheckedCopy()};
 #endif
     // The first key of the latest dictionary at each depth: the next one there likely begins alike.
