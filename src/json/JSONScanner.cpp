@@ -551,17 +551,32 @@ class JSONScanner::Parser {
         const std::uint8_t* digit = first + (first < m_end && *first == '-');
         std::uint64_t integer = 0;
         const std::uint8_t* digitsEnd = digit;
-        // Up to eight digits at once, where the buffer goes on for a word; the loop reads the rest.
+        // Where the buffer goes on for a word: up to four digits one at a time, as most numbers are
+        // that short and the branches that count them are predicted, so that the next value need
+        // not wait for this one's digits; longer ones eight digits at once, then the loop below.
         if (m_end - digit >= 8) {
+            unsigned count = 0;
+            for (; count < 4; ++count) {
+                unsigned value = std::uint8_t(digit[count] - '0');
+                if (value >= 10)
+                    break;
+                integer = integer * 10 + value;
+            }
+            if (count < 4) {
+                digitsEnd += count;
+                // A fraction or an exponent goes to the numeral's parser without its digits' value.
+                if (count == 0 || numberCharacters[*digitsEnd])
+                    return numeral(first, digitsEnd);
+                return integerNode(first, digit, digitsEnd, integer);
+            }
             std::uint64_t values = littleEndianWord(digit) ^ 0x3030303030303030ull;
             // A byte is a digit when both its nibbles are, with the low one below ten. A carry out
             // of a byte that is no digit may spoil the bytes after it, which are not looked at.
             std::uint64_t notDigits = (values | (values + 0x0606060606060606ull)) & 0xF0F0F0F0F0F0F0F0ull;
-            auto count = unsigned(std::countr_zero(notDigits)) / 8;
+            count = unsigned(std::countr_zero(notDigits)) / 8;
             digitsEnd += count;
             if (count < 8) {
-                // A fraction or an exponent goes to the numeral's parser without its digits' value.
-                if (count == 0 || numberCharacters[*digitsEnd])
+                if (numberCharacters[*digitsEnd])
                     return numeral(first, digitsEnd);
                 return integerNode(first, digit, digitsEnd, eightDigitsValue(values << (8 * (8 - count))));
             }
