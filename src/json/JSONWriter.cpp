@@ -268,12 +268,30 @@ void JSONWriter::writeObject(const Node& root) {
                 m_stack.pop_back();
                 continue;
             }
-            if (++top.next < container.size) {
+            // Members with scalar values likewise, keys and all.
+            const Member* const members = container.members;
+            const std::uint32_t size = container.size;
+            std::uint32_t next = top.next;
+            while (++next < size) {
+                const Member& member = members[next];
                 put(',');
-                writeKey(container.members[top.next].key);
-                node = &container.members[top.next].value;
-                break;
+                writeKey(member.key);
+                const Node& value = member.value;
+                if (value.kind == Kind::Array || value.kind == Kind::Dictionary) {
+                    node = &value;
+                    break;
+                }
+                if (value.kind == Kind::Number && value.numberType == NumberType::Double &&
+                    isSmallInteger(value.number))
+                    writeSmallInteger(std::uint32_t(value.number));
+                else if (value.kind == Kind::String)
+                    writeString(value);
+                else
+                    writeScalar(value);
             }
+            m_stack.back().next = next;
+            if (node)
+                break;
             put('}');
             m_stack.pop_back();
         }
