@@ -225,6 +225,21 @@ inline const std::uint8_t* whitespaceEnd(const std::uint8_t* cursor, const std::
     return cursor;
 }
 
+// Whether the run of whitespace at `cursor` is exactly `length` bytes long, for a length from 1
+// to 31 (to 15 where a mask has more than a bit a byte); 32 bytes must be readable.
+inline bool isWhitespaceRunOf(const std::uint8_t* cursor, unsigned length) {
+    if constexpr (maskBitsPerByte == 1) {
+        std::uint64_t found = nonWhitespace(load(cursor)) | nonWhitespace(load(cursor + 16)) << 16;
+        return (found & ((std::uint64_t(2) << length) - 1)) == std::uint64_t(1) << length;
+    } else {
+        if (length >= 16)
+            return false;
+        std::uint64_t found = nonWhitespace(load(cursor));
+        std::uint64_t run = (std::uint64_t(1) << (maskBitsPerByte * length)) - 1;
+        return (found & run) == 0 && ((found >> (maskBitsPerByte * length)) & 1) != 0;
+    }
+}
+
 // MARK: - Text beyond ASCII, sixteen bytes at a time
 
 #if defined(TORVANE_BYTE_RUNS_SSE2) || defined(TORVANE_BYTE_RUNS_NEON)

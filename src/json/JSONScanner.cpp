@@ -453,7 +453,7 @@ class JSONScanner::Parser {
             skipWhitespace();
             if (current() == ',') {
                 ++m_cursor;
-                skipWhitespace();
+                skipWhitespaceAfterComma(depth);
                 if (current() == '}')
                     break;
             } else if (current() == '}') {
@@ -492,12 +492,11 @@ class JSONScanner::Parser {
                 return failContainer(arrayValueFailed, start, base, true);
             m_elements.push_back(element);
             skipWhitespace();
-            bool comma = current() == ',';
-            if (comma)
+            if (current() == ',') {
                 ++m_cursor;
-            skipWhitespace();
-            if (comma)
+                skipWhitespaceAfterComma(depth);
                 continue;
+            }
             if (current() != ']')
                 return failContainer(arrayNoComma, start, base, true);
             break;
@@ -637,6 +636,27 @@ class JSONScanner::Parser {
     static constexpr char emptyText[1] = {0};
 
     std::uint8_t current() const { return m_cursor < m_end ? *m_cursor : 0; }
+
+    // Pretty-printed text indents the values of one depth alike: the run after a comma is first
+    // taken to be as long as the last one at that depth, which a predicted branch confirms
+    // without the next value waiting for this run's masks.
+    void skipWhitespaceAfterComma(unsigned depth) {
+        if (m_cursor == m_end || !byteRuns::isWhitespace(*m_cursor))
+            return; // compact text
+        if (depth < indentationDepths && m_end - m_cursor >= 32) {
+            unsigned guess = m_indentation[depth];
+            if (guess != 0 && byteRuns::isWhitespaceRunOf(m_cursor, guess)) {
+                m_cursor += guess;
+                return;
+            }
+            const std::uint8_t* from = m_cursor;
+            m_cursor = byteRuns::whitespaceEnd(m_cursor + 1, m_end);
+            auto run = std::size_t(m_cursor - from);
+            m_indentation[depth] = run < 32 ? std::uint8_t(run) : 0;
+            return;
+        }
+        m_cursor = byteRuns::whitespaceEnd(m_cursor + 1, m_end);
+    }
 
     void skipWhitespace() {
         // The one space after a colon, the most common run, is taken without the block loop.
@@ -1018,6 +1038,9 @@ class JSONScanner::Parser {
     const std::uint8_t* const m_begin{m_scanner.m_start};
     const bool m_checkedCopy{byteRuns::hasCheckedCopy()};
 #endif
+    // The whitespace after the latest comma at each depth (0: none, or too long to guess).
+    static constexpr unsigned indentationDepths = 64;
+    std::array<std::uint8_t, indentationDepths> m_indentation{};
     // The first key of the latest dictionary at each depth: the next one there likely begins alike.
     std::vector<std::uint32_t> m_firstKeys;
 };

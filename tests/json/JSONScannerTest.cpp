@@ -156,6 +156,30 @@ TEST(JSONScanner, EveryStopIsFoundAtEveryPositionOfABlock) {
     }
 }
 
+TEST(JSONScanner, WhitespaceAfterACommaIsNotTakenForTheLastRunAtItsDepth) {
+    // Runs longer, shorter and as long as the one before, up to past two blocks, some ending in a
+    // byte that is not whitespace, in arrays and dictionaries at two depths.
+    const std::size_t lengths[] = {4, 4, 1, 4, 9, 0, 31, 32, 31, 40, 3, 4, 4, 2};
+    std::string array = "[", dictionary = "{";
+    for (std::size_t i = 0; i < std::size(lengths); ++i) {
+        std::string run = "\n" + std::string(lengths[i], ' ');
+        array += std::to_string(i) + "," + run;
+        dictionary += "\"k" + std::to_string(i) + "\": [" + std::to_string(i) + "," + run + "-1]," + run;
+    }
+    array += "99]";
+    dictionary += "\"end\": 0}";
+    Value values = parsed(array + std::string(40, ' '));
+    ASSERT_EQ(values.count(), std::size(lengths) + 1);
+    for (std::size_t i = 0; i < std::size(lengths); ++i)
+        EXPECT_EQ(values[i].doubleValue(), double(i));
+    // A longer run than the last ends in the closing bracket after a trailing comma.
+    EXPECT_EQ(parsed("[0,\n    1,\n        ]" + std::string(40, ' ')).count(), 2u);
+    Value members = parsed(dictionary + std::string(40, ' '));
+    ASSERT_EQ(members.count(), std::size(lengths) + 1);
+    for (std::size_t i = 0; i < std::size(lengths); ++i)
+        EXPECT_EQ(members.valueAt(i)[1].doubleValue(), -1);
+}
+
 TEST(JSONScanner, BadStringsFailAndGoBack) {
     auto scanner = jsonScanner(R"(  "\x")");
     Error error;
