@@ -6,6 +6,8 @@
 // processor-specific build is needed), eight at a time in plain integer words elsewhere and when TORVANE_SIMD
 // is 0. Every path gives the same results; the tests run the build both ways.
 
+#include "foundation/Unicode.h"
+
 #include <array>
 #include <bit>
 #include <cstddef>
@@ -169,6 +171,32 @@ inline void store(Block block, std::uint8_t* target) {
     }
 }
 #endif
+
+// MARK: - Escapes
+
+inline int hexDigit(std::uint8_t byte) {
+    if (byte >= '0' && byte <= '9')
+        return byte - '0';
+    if (byte >= 'a' && byte <= 'f')
+        return byte - 'a' + 10;
+    if (byte >= 'A' && byte <= 'F')
+        return byte - 'A' + 10;
+    return -1;
+}
+
+// The unit of the \u escape at `source` (six bytes, which must be there), or -1.
+inline long unicodeEscape(const std::uint8_t* source) {
+    if (source[0] != '\\' || source[1] != 'u')
+        return -1;
+    long unit = 0;
+    for (int i = 2; i < 6; ++i) {
+        int digit = hexDigit(source[i]);
+        if (digit < 0)
+            return -1;
+        unit = unit << 4 | digit;
+    }
+    return unit;
+}
 
 // MARK: - Runs
 
@@ -557,11 +585,30 @@ checkedCopy(const std::uint8_t*& source, const std::uint8_t* limit, std::uint8_t
         if (*source == '"')
             return {CheckedStop::quote, wrong || faultMask(seen) != 0};
         // Within the limit: the block held the backslash and the byte after it.
-        std::uint8_t escaped = shortEscapes[source[1]];
-        if (escaped == 0)
-            return {CheckedStop::escape, wrong || faultMask(seen) != 0};
-        *target++ = escaped;
-        source += 2;
+        if (std::uint8_t escaped = shortEscapes[source[1]]; escaped != 0) {
+            *target++ = escaped;
+            source += 2;
+            continue;
+        }
+        // \u escapes of a character, or of a pair of surrogates, where twelve bytes are left;
+        // lone surrogates and wrong escapes go to the caller.
+        if (limit - source >= 12) {
+            long unit = unicodeEscape(source);
+            if (unit >= 0 && !isHighSurrogate(char16_t(unit)) && !isLowSurrogate(char16_t(unit))) {
+                target = writeUTF8(char32_t(unit), target);
+                source += 6;
+                continue;
+            }
+            if (unit >= 0 && isHighSurrogate(char16_t(unit))) {
+                long low = unicodeEscape(source + 6);
+                if (low >= 0 && isLowSurrogate(char16_t(low))) {
+                    target = writeUTF8(codePointOfPair(char32_t(unit), char32_t(low)), target);
+                    source += 12;
+                    continue;
+                }
+            }
+        }
+        return {CheckedStop::escape, wrong || faultMask(seen) != 0};
     }
     return {CheckedStop::limit, wrong || faultMask(seen) != 0};
 }

@@ -187,16 +187,6 @@ constexpr std::array<bool, 256> makeNumberCharacters() {
 }
 constexpr auto numberCharacters = makeNumberCharacters();
 
-int hexDigit(std::uint8_t byte) {
-    if (byte >= '0' && byte <= '9')
-        return byte - '0';
-    if (byte >= 'a' && byte <= 'f')
-        return byte - 'a' + 10;
-    if (byte >= 'A' && byte <= 'F')
-        return byte - 'A' + 10;
-    return -1;
-}
-
 // An entry of a dictionary under construction whose value scan gave no value: it removes any
 // earlier entry under its key. It never leaves the parser.
 inline Node removalMark() {
@@ -908,20 +898,6 @@ class JSONScanner::Parser {
         }
     }
 
-    // The unit of the \u escape at `source` (six bytes, which must be there), or -1.
-    static long unicodeEscape(const std::uint8_t* source) {
-        if (source[0] != '\\' || source[1] != 'u')
-            return -1;
-        long unit = 0;
-        for (int i = 2; i < 6; ++i) {
-            int digit = hexDigit(source[i]);
-            if (digit < 0)
-                return -1;
-            unit = unit << 4 | digit;
-        }
-        return unit;
-    }
-
     // At a backslash: writes the escaped character and moves past the escape; 0, or the failure's
     // code. A \u escape of a high surrogate followed by one of a low surrogate is one character;
     // any other surrogate stays a unit of its own, in the three bytes of WTF-8.
@@ -954,7 +930,7 @@ class JSONScanner::Parser {
             break;
         case 'u':
             for (int i = 0; i < 4; ++i) {
-                int digit = source < m_end ? hexDigit(*source) : -1;
+                int digit = source < m_end ? byteRuns::hexDigit(*source) : -1;
                 if (source < m_end)
                     ++source;
                 if (digit < 0)
@@ -962,7 +938,7 @@ class JSONScanner::Parser {
                 unit = unit << 4 | char32_t(digit);
             }
             if (isHighSurrogate(char16_t(unit)) && m_end - source >= 6) {
-                long low = unicodeEscape(source);
+                long low = byteRuns::unicodeEscape(source);
                 if (low >= 0 && isLowSurrogate(char16_t(low))) {
                     unit = codePointOfPair(unit, char32_t(low));
                     source += 6;

@@ -79,6 +79,21 @@ TEST(JSONScanner, SurrogateEscapesPairOnlyWithTheirPartner) {
     EXPECT_EQ(parsed(R"("\uD83D\uD83D\uDE00")").units(), (std::u16string{0xD83D, 0xD83D, 0xDE00}));
     EXPECT_EQ(parsed(R"("\uDE00\uD83D")").units(), (std::u16string{0xDE00, 0xD83D}));
     EXPECT_EQ(failureCode(R"("\uD83D\uDE0")"), JSONScanner::stringBadUnicode);
+
+    // Escapes amid longer text, away from the buffer's start, are read sixteen bytes at a time.
+    for (std::size_t padding : {0, 7, 20}) {
+        std::string pad(padding, 'a');
+        auto units = [&](const std::string& escaped) {
+            std::u16string read = parsed("  \"" + pad + escaped + pad + "\"" + std::string(32, ' ')).units();
+            return read.substr(padding, read.size() - 2 * padding);
+        };
+        EXPECT_EQ(units(R"(\uD83D\uDE00\u00e9\u0000\n)"), (std::u16string{0xD83D, 0xDE00, 0xE9, 0, u'\n'}));
+        EXPECT_EQ(units(R"(\uD83D\u0041)"), (std::u16string{0xD83D, u'A'}));
+        EXPECT_EQ(units(R"(\uD83D\uD83D\uDE00)"), (std::u16string{0xD83D, 0xD83D, 0xDE00}));
+        EXPECT_EQ(units(R"(\uDE00\uD83D)"), (std::u16string{0xDE00, 0xD83D}));
+        EXPECT_EQ(failureCode("  \"" + pad + R"(\uD83D\uDE0")" + pad + std::string(32, ' ')),
+                  JSONScanner::stringBadUnicode);
+    }
 }
 
 TEST(JSONScanner, TextBeyondASCIIIsCheckedAtEveryPositionOfABlock) {
