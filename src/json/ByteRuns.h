@@ -4,7 +4,8 @@
 // whitespace, the check of text beyond ASCII, and the bytes the writer must escape. Sixteen bytes at a time
 // with SSE2 on x86-64 or NEON on arm64 (both part of every processor of their architecture, so no
 // processor-specific build is needed), eight at a time in plain integer words elsewhere and when TORVANE_SIMD
-// is 0. Every path gives the same results; the tests run the build both ways.
+// is 0. The check of strings by table lookups also needs SSSE3 on x86-64, which is asked of the
+// processor at run time. Every path gives the same results; the tests run the build both ways.
 
 #include "foundation/Unicode.h"
 
