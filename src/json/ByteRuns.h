@@ -175,6 +175,22 @@ inline void store(Block block, std::uint8_t* target) {
 
 // MARK: - Escapes
 
+// The byte each escape of two characters stands for, by the character after the backslash;
+// 0 for the rest (\u escapes and wrong ones), which the caller decodes.
+constexpr std::array<std::uint8_t, 256> makeShortEscapes() {
+    std::array<std::uint8_t, 256> table{};
+    table['"'] = '"';
+    table['/'] = '/';
+    table['\\'] = '\\';
+    table['b'] = 0x08;
+    table['f'] = 0x0C;
+    table['n'] = 0x0A;
+    table['r'] = 0x0D;
+    table['t'] = 0x09;
+    return table;
+}
+constexpr auto shortEscapes = makeShortEscapes();
+
 inline int hexDigit(std::uint8_t byte) {
     if (byte >= '0' && byte <= '9')
         return byte - '0';
@@ -197,6 +213,15 @@ inline long unicodeEscape(const std::uint8_t* source) {
         unit = unit << 4 | digit;
     }
     return unit;
+}
+
+// The code point of a pair, where `unit` is a high surrogate and the \u escape at `next` (six
+// bytes, which must be there) a low one; 0 for anything else, which keeps each unit.
+inline char32_t pairedCodePoint(long unit, const std::uint8_t* next) {
+    if (unit < 0 || !isHighSurrogate(char16_t(unit)))
+        return 0;
+    long low = unicodeEscape(next);
+    return low >= 0 && isLowSurrogate(char16_t(low)) ? codePointOfPair(char32_t(unit), char32_t(low)) : 0;
 }
 
 // MARK: - Runs
@@ -475,22 +500,6 @@ struct CheckedRun {
     bool wrong; // a byte taken, or the stop, breaks UTF-8
 };
 
-// The byte each escape of two characters stands for, by the character after the backslash;
-// 0 for the rest (\u escapes and wrong ones), which the caller decodes.
-constexpr std::array<std::uint8_t, 256> makeShortEscapes() {
-    std::array<std::uint8_t, 256> table{};
-    table['"'] = '"';
-    table['/'] = '/';
-    table['\\'] = '\\';
-    table['b'] = 0x08;
-    table['f'] = 0x0C;
-    table['n'] = 0x0A;
-    table['r'] = 0x0D;
-    table['t'] = 0x09;
-    return table;
-}
-constexpr auto shortEscapes = makeShortEscapes();
-
 #if defined(TORVANE_BYTE_RUNS_SSE2)
 // The lookups need SSSE3, which nearly every x86-64 processor has; the caller asks first.
 inline bool hasCheckedCopy() {
@@ -600,13 +609,10 @@ checkedCopy(const std::uint8_t*& source, const std::uint8_t* limit, std::uint8_t
                 source += 6;
                 continue;
             }
-            if (unit >= 0 && isHighSurrogate(char16_t(unit))) {
-                long low = unicodeEscape(source + 6);
-                if (low >= 0 && isLowSurrogate(char16_t(low))) {
-                    target = writeUTF8(codePointOfPair(char32_t(unit), char32_t(low)), target);
-                    source += 12;
-                    continue;
-                }
+            if (char32_t pair = pairedCodePoint(unit, source + 6); pair != 0) {
+                target = writeUTF8(pair, target);
+                source += 12;
+                continue;
             }
         }
         return {CheckedStop::escape, wrong || faultMask(seen) != 0};

@@ -907,29 +907,10 @@ class JSONScanner::Parser {
         std::uint8_t escape = source < m_end ? *source : 0;
         if (source < m_end)
             ++source;
-        char32_t unit = 0;
-        switch (escape) {
-        case '"':
-        case '/':
-        case '\\':
-            unit = escape;
-            break;
-        case 'b':
-            unit = 0x08;
-            break;
-        case 'f':
-            unit = 0x0C;
-            break;
-        case 'n':
-            unit = 0x0A;
-            break;
-        case 'r':
-            unit = 0x0D;
-            break;
-        case 't':
-            unit = 0x09;
-            break;
-        case 'u':
+        char32_t unit = byteRuns::shortEscapes[escape];
+        if (unit == 0) {
+            if (escape != 'u')
+                return stringBadEscape;
             for (int i = 0; i < 4; ++i) {
                 int digit = source < m_end ? byteRuns::hexDigit(*source) : -1;
                 if (source < m_end)
@@ -938,16 +919,12 @@ class JSONScanner::Parser {
                     return stringBadUnicode;
                 unit = unit << 4 | char32_t(digit);
             }
-            if (isHighSurrogate(char16_t(unit)) && m_end - source >= 6) {
-                long low = byteRuns::unicodeEscape(source);
-                if (low >= 0 && isLowSurrogate(char16_t(low))) {
-                    unit = codePointOfPair(unit, char32_t(low));
+            if (m_end - source >= 6) {
+                if (char32_t pair = byteRuns::pairedCodePoint(long(unit), source); pair != 0) {
+                    unit = pair;
                     source += 6;
                 }
             }
-            break;
-        default:
-            return stringBadEscape;
         }
         target = writeUTF8(unit, target);
         return 0;
